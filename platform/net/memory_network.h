@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "platform/clock/clock.h"
@@ -62,6 +63,7 @@ class MemoryNetwork final : public Network {
   std::uint64_t nextSocketId_ = 1;
   std::map<std::uint64_t, MemorySocket*> sockets_;  // by id: creation order
   std::vector<Sent> traffic_;
+  std::set<VirtualClock::EventId> pending_;  // deliveries on the clock, cancelled with the network
   std::function<bool(const Sent&)> lossFilter_;
 };
 
