@@ -15,7 +15,10 @@
 // Writing keeps sections and keys in first-written order, with one empty line after each section
 // and CR LF line ends. An existing file is loaded and updated in place: keys keep their place and
 // get the new value, new keys are appended to their section, lines this class does not understand
-// are written back unchanged.
+// are written back unchanged. Empty lines of a loaded file are not kept: each section is
+// followed by exactly one. CR and LF inside a written name or value become blanks, so a value
+// can never start a line of its own. A value longer than 255 characters is written whole but
+// reads back cut, as any long line does.
 #pragma once
 
 #include <cstdint>
