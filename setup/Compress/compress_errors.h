@@ -1,0 +1,52 @@
+// Exceptions raised by the archive expander. Each class carries its fixed English message.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace setup {
+
+class EInvalidHeader : public std::runtime_error {
+ public:
+  EInvalidHeader() : std::runtime_error("Can't recognize compressed file header") {}
+};
+
+class EInvalidHeaderArchiveType : public std::runtime_error {
+ public:
+  EInvalidHeaderArchiveType() : std::runtime_error("Archive type must be caMulti") {}
+};
+
+class EUnrecognizedCompressionMethod : public std::runtime_error {
+ public:
+  explicit EUnrecognizedCompressionMethod(const std::string& id)
+      : std::runtime_error("Unrecognized compression method: \"" + id + "\" in header") {}
+};
+
+class EInsufficientDiskSpace : public std::runtime_error {
+ public:
+  explicit EInsufficientDiskSpace(const std::string& target)
+      : std::runtime_error("Not enough disk space to expand " + target) {}
+};
+
+class EBadChecksum : public std::runtime_error {
+ public:
+  EBadChecksum() : std::runtime_error("Bad checksum during expansion -- data may be invalid") {}
+};
+
+class EInvalidKey : public std::runtime_error {
+ public:
+  EInvalidKey() : std::runtime_error("File locked -- valid key required") {}
+};
+
+class ELZHBadDecodeTable : public std::runtime_error {
+ public:
+  ELZHBadDecodeTable() : std::runtime_error("Bad decode table in archive!") {}
+};
+
+// Writer side only; the expander never raises it.
+class EUnableToCompress : public std::runtime_error {
+ public:
+  EUnableToCompress() : std::runtime_error("Could not compress data") {}
+};
+
+}  // namespace setup
