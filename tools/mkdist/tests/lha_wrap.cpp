@@ -1,0 +1,37 @@
+#include "tools/mkdist/tests/lha_wrap.h"
+
+namespace mkdist::test {
+
+std::uint16_t LhaCrc16(ByteView data) {
+  std::uint16_t crc = 0;
+  for (std::uint8_t b : data) {
+    crc ^= b;
+    for (int i = 0; i < 8; ++i) crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : static_cast<std::uint16_t>(crc >> 1);
+  }
+  return crc;
+}
+
+Bytes WrapLha(const std::string& method, const std::string& name, ByteView stream,
+              ByteView original) {
+  Bytes h;
+  h.push_back(0);  // header size, filled below
+  h.push_back(0);  // header checksum, filled below
+  h.insert(h.end(), method.begin(), method.end());
+  PutLe32(h, static_cast<std::uint32_t>(stream.size()));
+  PutLe32(h, static_cast<std::uint32_t>(original.size()));
+  PutLe32(h, (static_cast<std::uint32_t>((2026 - 1980) << 9 | 12 << 5 | 11) << 16) | (12u << 11));
+  h.push_back(0x20);
+  h.push_back(0);  // level
+  h.push_back(static_cast<std::uint8_t>(name.size()));
+  h.insert(h.end(), name.begin(), name.end());
+  PutLe16(h, LhaCrc16(original));
+  h[0] = static_cast<std::uint8_t>(h.size() - 2);
+  std::uint8_t sum = 0;
+  for (std::size_t i = 2; i < h.size(); ++i) sum = static_cast<std::uint8_t>(sum + h[i]);
+  h[1] = sum;
+  h.insert(h.end(), stream.begin(), stream.end());
+  h.push_back(0);
+  return h;
+}
+
+}  // namespace mkdist::test
