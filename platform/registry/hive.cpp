@@ -29,7 +29,7 @@ std::vector<std::string_view> splitLines(std::string_view text) {
   while (pos < text.size()) {
     std::size_t end = text.find('\n', pos);
     std::string_view line = text.substr(pos, (end == std::string_view::npos ? text.size() : end) - pos);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     lines.push_back(line);
     if (end == std::string_view::npos) break;
     pos = end + 1;
