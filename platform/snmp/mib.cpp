@@ -117,6 +117,7 @@ struct Definition {
   std::string name;
   std::string parent;
   std::vector<std::uint32_t> arcs;
+  bool implied = false;  // named inside another value: never replaces a definition
 };
 
 struct ParsedModule {
@@ -265,7 +266,7 @@ class Parser {
           } else {
             d.arcs.push_back(n);
             // name(n) inside a value names that node too.
-            implied.push_back({tok.text, d.parent, d.arcs});
+            implied.push_back({tok.text, d.parent, d.arcs, true});
           }
         } else if (first) {
           d.parent = tok.text;
@@ -326,6 +327,7 @@ void Mib::loadText(std::string_view text, const std::string& origin) {
   for (auto& m : modules) {
     modules_.push_back(m.name);
     for (auto& d : m.definitions) {
+      if (d.implied && nodes_.count(d.name)) continue;
       auto [it, inserted] = nodes_.insert_or_assign(d.name, Node{d.parent, d.arcs, m.name});
       (void)it;
       if (inserted) order_.push_back(d.name);
@@ -383,7 +385,6 @@ std::string Mib::translate(const std::string& name) const {
   }
   std::vector<std::uint32_t> oid = resolve(base);
   std::string text = ber::formatOid(oid);
-  if (oid.size() == 1) text = std::to_string(oid[0]);
   if (!suffix.empty()) text += "." + suffix;
   return text;
 }
