@@ -122,18 +122,13 @@ TEST_F(LoadingWork, ScriptPathLongerThanTheReaderTakesCountsAsMissing) {
 
 TEST_F(LoadingWork, SystemFoldersAndFonts) {
   writeScript(crlf({"[software]"}));
+  ASSERT_TRUE(registry->writeString(platform::RootKey::CurrentUser, kShellFolders, "Fonts", "E:\\Schriften\\"));
   ASSERT_TRUE(RunLoadingWork(*context, kProgram, ""));
   EXPECT_EQ(context->state.windowsDir, root->windowsDir());
   EXPECT_EQ(context->state.systemDir, root->systemDir());
   EXPECT_NE(context->state.windowsDir.back(), '\\');
-  auto fonts = registry->readString(platform::RootKey::CurrentUser, kShellFolders, "Fonts");
-  ASSERT_TRUE(fonts) << "a fresh root records its Fonts folder";
-  EXPECT_EQ(context->state.fontsDir, *fonts);
-
-  ASSERT_TRUE(registry->writeString(platform::RootKey::CurrentUser, kShellFolders, "Fonts", "E:\\Schriften"));
-  SetupContext& moved = freshContext();
-  ASSERT_TRUE(RunLoadingWork(moved, kProgram, ""));
-  EXPECT_EQ(moved.state.fontsDir, "E:\\Schriften");
+  EXPECT_NE(context->state.systemDir.back(), '\\');
+  EXPECT_EQ(context->state.fontsDir, "E:\\Schriften\\");  // as the registry gives it
 
   ASSERT_TRUE(registry->deleteValue(platform::RootKey::CurrentUser, kShellFolders, "Fonts"));
   SetupContext& missing = freshContext();
@@ -270,17 +265,19 @@ TEST_F(LoadingWork, IniVariableFilesAndDefaults) {
   // Variable 1 names its file through a registry variable, which is read first.
   ASSERT_TRUE(registry->writeString(RootKey::LocalMachine, "Software\\Vq", "Ini", "C:\\data\\vq.ini"));
   writeFile("C:\\data\\vq.ini", "[a]\r\nb=from registry path\r\n");
-  // Variable 2's file name is longer than the reader takes: an error while opening.
-  std::string deep = "C:\\" + std::string(120, 'd') + "\\" + std::string(120, 'e') + "\\long.ini";
+  // Variable 2's file name, from the registry, is longer than the reader takes: an error while
+  // opening.
+  std::string deep = "C:\\" + std::string(125, 'd') + "\\" + std::string(125, 'e') + "\\long.ini";
   ASSERT_GT(deep.size(), 255u);
   writeFile(deep, "[a]\r\nb=never read\r\n");
+  ASSERT_TRUE(registry->writeString(RootKey::LocalMachine, "Software\\Vq", "LongIni", deep));
   // Variable 4's file is a folder, which is no file.
   ASSERT_TRUE(fs->forceDirectories("C:\\folder.ini"));
   writeScript(crlf({
-      "[varReg]", "k1=4", "p1=Software\\Vq", "b1=Ini",
+      "[varReg]", "k1=4", "p1=Software\\Vq", "b1=Ini", "k2=4", "p2=Software\\Vq", "b2=LongIni",
       "[varIni]",
       "1=%reg-01%", "k1=a", "v1=b", "d1=d1",
-      "2=" + deep, "k2=a", "v2=b", "d2=d2",
+      "2=%reg-02%", "k2=a", "v2=b", "d2=d2",
       "4=C:\\folder.ini", "k4=a", "v4=b", "d4=d4",
       "5=%install%\\vq.ini", "k5=a", "v5=b", "d5=install is empty",
       "k6=a", "v6=b", "d6=no file key",

@@ -43,7 +43,7 @@ TEST_F(ScriptReading, KeySyntaxAndValueTypes) {
 
   // "fix " with blanks is another key: a read of fix finds nothing.
   EXPECT_FALSE(c.scriptBool("software", "fix", false));
-  EXPECT_TRUE(c.scriptBool("software", "fix ", false));
+  EXPECT_EQ(c.scriptString("software", "fix ", "-"), " 1");
   // Words are no numbers: the default applies, whichever it is.
   EXPECT_FALSE(c.scriptBool("software", "o_standard", false));
   EXPECT_TRUE(c.scriptBool("software", "o_standard", true));
