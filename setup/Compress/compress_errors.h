@@ -49,4 +49,33 @@ class EUnableToCompress : public std::runtime_error {
   EUnableToCompress() : std::runtime_error("Could not compress data") {}
 };
 
+// Failures of the files themselves, raised by the streams and folder steps the reader uses.
+class EFOpenError : public std::runtime_error {
+ public:
+  explicit EFOpenError(const std::string& path) : std::runtime_error("Cannot open file " + path) {}
+};
+
+class EFCreateError : public std::runtime_error {
+ public:
+  explicit EFCreateError(const std::string& path) : std::runtime_error("Cannot create file " + path) {}
+};
+
+class EReadError : public std::runtime_error {
+ public:
+  EReadError() : std::runtime_error("Stream read error") {}
+};
+
+class EWriteError : public std::runtime_error {
+ public:
+  EWriteError() : std::runtime_error("Stream write error") {}
+};
+
+// The run-time input/output error (a folder that cannot be created).
+class EInOutError : public std::runtime_error {
+ public:
+  EInOutError(int code, const std::string& what)
+      : std::runtime_error("I/O error " + std::to_string(code) + ": " + what), ErrorCode(code) {}
+  int ErrorCode;
+};
+
 }  // namespace setup
