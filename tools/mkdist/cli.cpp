@@ -9,6 +9,7 @@
 
 #include "platform/text/ansi.h"
 #include "tools/mkdist/archive_listing.h"
+#include "tools/mkdist/expand.h"
 #include "tools/mkdist/file_list.h"
 #include "tools/mkdist/host_file.h"
 
@@ -207,6 +208,18 @@ int List(const std::vector<std::string>& args, std::ostream& out) {
   return 0;
 }
 
+int Expand(const std::vector<std::string>& args, std::ostream& out) {
+  if (args.size() != 3) throw UsageError{"expand needs ARCHIVE and DIR"};
+  ExpandReport report = ExpandArchive(args[1], args[2]);
+  for (const fs::path& w : report.written) out << "expanded " << w.string() << "\n";
+  if (!report.error.empty()) {
+    if (!report.targets.empty()) out << "stopped at " << report.targets.back().string() << "\n";
+    throw PackError(report.error);
+  }
+  out << report.written.size() << (report.written.size() == 1 ? " file" : " files") << " expanded\n";
+  return 0;
+}
+
 }  // namespace
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -220,6 +233,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (cmd == "pack") return Pack(args, out);
     if (cmd == "archive") return MakeArchive(args, out);
     if (cmd == "list") return List(args, out);
+    if (cmd == "expand") return Expand(args, out);
     throw UsageError{"unknown command \"" + cmd + "\""};
   } catch (const UsageError& e) {
     err << "mkdist: " << e.message << "\n(see mkdist --help)\n";
