@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
+#include <sstream>
 
 namespace platform {
 namespace {
@@ -21,14 +21,16 @@ std::vector<std::uint8_t> bytesOf(const fs::path& p) {
 
 // The FILEVERSION line of a resource script, packed the way the resource compiler packs it.
 FileVersion versionInRc(const fs::path& rc) {
-  std::smatch m;
   std::string text = readFile(rc);
-  if (!std::regex_search(text, m, std::regex(R"(FILEVERSION\s+(\d+)\s*,\s*(\d+)\s*,\s*(\d+)\s*,\s*(\d+))"))) {
+  std::size_t at = text.find("\nFILEVERSION");
+  std::uint32_t n[4] = {};
+  char comma = 0;
+  std::istringstream in(at == std::string::npos ? std::string() : text.substr(at + 12));
+  if (!(in >> n[0] >> comma >> n[1] >> comma >> n[2] >> comma >> n[3])) {
     ADD_FAILURE() << "no FILEVERSION in " << rc;
     return {};
   }
-  auto n = [&](int i) { return static_cast<std::uint32_t>(std::stoul(m[i].str())); };
-  return {static_cast<std::int32_t>(n(1) << 16 | n(2)), static_cast<std::int32_t>(n(3) << 16 | n(4))};
+  return {static_cast<std::int32_t>(n[0] << 16 | n[1]), static_cast<std::int32_t>(n[2] << 16 | n[3])};
 }
 
 struct Fixture {
