@@ -1,0 +1,71 @@
+// The archive reader on arbitrary archive files: list and expand every entry into one target
+// file. Only the reader's own exception classes may come out.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <unistd.h>
+
+#include "platform/fs/file_system.h"
+#include "setup/Compress/compress.h"
+#include "setup/Compress/compress_errors.h"
+
+namespace {
+
+struct World {
+  std::filesystem::path dir;
+  std::unique_ptr<platform::SystemRoot> root;
+  std::unique_ptr<platform::FileSystem> fs;
+  World() {
+    dir = std::filesystem::temp_directory_path() / ("compress-fuzz-" + std::to_string(getpid()));
+    root = std::make_unique<platform::SystemRoot>(platform::SystemRoot::create(dir, platform::RootTemplate::modernNt()));
+    fs = std::make_unique<platform::FileSystem>(*root);
+  }
+  ~World() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+};
+
+World& world() {
+  static World w;
+  return w;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  World& w = world();
+  {
+    std::ofstream out(*w.fs->toHost("C:\\temp\\f.zar"), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  }
+  setup::TCompress c(*w.fs);
+  c.SetTargetPath("C:\\temp");
+  c.OnRecognize = [](const std::string&, bool& recognized) { recognized = true; };
+  int entries = 0;
+  c.OnCheckFile = [&entries](std::string& path, setup::TCProcessMode) {
+    path = ++entries > 64 ? "*" : "C:\\temp\\out.bin";
+  };
+  c.OnShowProgress = [](int& pct) {
+    if (pct < 0 || pct > 100) std::abort();
+  };
+  try {
+    setup::TEntryList list;
+    c.ListEntries("C:\\temp\\f.zar", list);
+    setup::TCompress::ReleaseEntryList(&list);
+  } catch (const setup::EInvalidHeader&) {
+  } catch (const setup::EInvalidHeaderArchiveType&) {
+  }
+  try {
+    c.ExpandEntries("C:\\temp\\f.zar");
+  } catch (const setup::EInvalidHeader&) {
+  } catch (const setup::EInvalidHeaderArchiveType&) {
+  } catch (const setup::EBadChecksum&) {
+  } catch (const setup::EInvalidKey&) {
+  } catch (const setup::ELZHBadDecodeTable&) {
+  } catch (const setup::EReadError&) {
+  }
+  w.fs->setAttributes("C:\\temp\\out.bin", 0);
+  return 0;
+}
