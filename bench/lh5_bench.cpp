@@ -17,9 +17,11 @@
 #include <string>
 
 #include "setup/Compress/decoders.h"
+#include "tools/mkdist/lh5_encoder.h"
 #include "tools/mkdist/lzh_encoder.h"
 #include "tools/mkdist/rle_encoder.h"
 #include "tools/mkdist/tests/corpus.h"
+#include "tools/mkdist/tests/lha_wrap.h"
 
 namespace fs = std::filesystem;
 using mkdist::Bytes;
@@ -70,38 +72,6 @@ double BestSeconds(const std::function<void()>& run) {
   return best;
 }
 
-// The raw stream and original size of the first member of an LHA archive (header level 0, 1 or 2).
-std::optional<std::pair<Bytes, std::size_t>> FirstMember(const Bytes& lzh) {
-  if (lzh.size() < 24) return std::nullopt;
-  const std::uint8_t* h = lzh.data();
-  int level = h[20];
-  std::uint32_t packed = mkdist::GetLe32(h + 7);
-  std::uint32_t original = mkdist::GetLe32(h + 11);
-  std::size_t dataStart = 0;
-  if (level == 0 || level == 1) {
-    dataStart = static_cast<std::size_t>(h[0]) + 2;
-    if (level == 1) {
-      // Extended headers follow the base header and count into the packed size.
-      std::size_t pos = dataStart;
-      std::uint16_t next = mkdist::GetLe16(&lzh[pos - 2]);
-      while (next != 0) {
-        packed -= next;
-        pos += next;
-        next = mkdist::GetLe16(&lzh[pos - 2]);
-      }
-      dataStart = pos;
-    }
-  } else if (level == 2) {
-    dataStart = mkdist::GetLe16(h);
-  } else {
-    return std::nullopt;
-  }
-  if (std::memcmp(h + 2, "-lh5-", 5) != 0 || dataStart + packed > lzh.size()) return std::nullopt;
-  return std::make_pair(Bytes(lzh.begin() + static_cast<std::ptrdiff_t>(dataStart),
-                              lzh.begin() + static_cast<std::ptrdiff_t>(dataStart + packed)),
-                        static_cast<std::size_t>(original));
-}
-
 Bytes ReadFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
   return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -139,7 +109,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const fs::path lzh = dir / "mixed.lzh";
-  auto member = FirstMember(ReadFile(lzh));
+  auto member = mkdist::test::FirstMember(ReadFile(lzh), "-lh5-");
   if (!member || member->second != size) {
     std::printf("cannot find the -lh5- member in jlha's archive\n");
     return 1;
@@ -172,6 +142,16 @@ int main(int argc, char** argv) {
     std::printf("%-16s %8.1f MB/s   ExpandLh5 / %s = %.2f\n", p.tool, speed, p.tool, ours / speed);
   }
 
+  Bytes lh5Stream = mkdist::EncodeLh5(data);
+  std::printf("mkdist LH5: %zu bytes (%.1f%%), %.3f times jlha's size\n", lh5Stream.size(),
+              100.0 * static_cast<double>(lh5Stream.size()) / static_cast<double>(size),
+              static_cast<double>(lh5Stream.size()) / static_cast<double>(stream.size()));
+  Bytes lh5Back = setup::ExpandLh5Buffer(lh5Stream, static_cast<std::int32_t>(size));
+  lh5Back.resize(size);
+  if (lh5Back != data) {
+    std::printf("mkdist's LH5 stream does not expand to the data\n");
+    return 1;
+  }
   Bytes lzhStream = mkdist::EncodeLzh(data);
   Bytes rleStream = mkdist::EncodeRle(data);
   std::printf("mkdist LZH: %zu bytes (%.1f%%), RLE: %zu bytes (%.1f%%)\n", lzhStream.size(),

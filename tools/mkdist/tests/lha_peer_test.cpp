@@ -74,3 +74,31 @@ INSTANTIATE_TEST_SUITE_P(Methods, LhasaPeer,
 
 }  // namespace
 }  // namespace mkdist
+
+namespace mkdist {
+namespace {
+
+// Our lh5 coding compresses about as well as jlha's on the same text and binary data.
+TEST(JlhaPeer, Lh5SizeIsCloseToJlhas) {
+  if (RunCommand("command -v jlha >/dev/null 2>&1").first != 0) GTEST_SKIP() << "jlha is not installed";
+  TempDir dir;
+  Bytes data = test::TextBytes(300000, 5);
+  Bytes bin = test::RandomBytes(20000, 6);
+  for (std::size_t i = 0; i < 5; ++i) data.insert(data.end(), bin.begin(), bin.end());
+  {
+    std::ofstream f(dir.path / "data.bin", std::ios::binary);
+    f.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+  }
+  ASSERT_EQ(RunCommand("cd '" + dir.path.string() + "' && jlha ao5q data.lzh data.bin >/dev/null 2>&1").first, 0);
+  std::ifstream in(dir.path / "data.lzh", std::ios::binary);
+  Bytes lzh((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto member = test::FirstMember(lzh, "-lh5-");
+  ASSERT_TRUE(member);
+  ASSERT_EQ(member->second, data.size());
+  std::size_t ours = EncodeLh5(data).size();
+  EXPECT_LT(static_cast<double>(ours), 1.03 * static_cast<double>(member->first.size()))
+      << "ours " << ours << ", jlha " << member->first.size();
+}
+
+}  // namespace
+}  // namespace mkdist

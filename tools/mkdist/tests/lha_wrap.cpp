@@ -1,5 +1,7 @@
 #include "tools/mkdist/tests/lha_wrap.h"
 
+#include <cstring>
+
 namespace mkdist::test {
 
 std::uint16_t LhaCrc16(ByteView data) {
@@ -32,6 +34,38 @@ Bytes WrapLha(const std::string& method, const std::string& name, ByteView strea
   h.insert(h.end(), stream.begin(), stream.end());
   h.push_back(0);
   return h;
+}
+
+// The raw stream and original size of the first member of an LHA archive (header level 0, 1 or 2).
+std::optional<std::pair<Bytes, std::size_t>> FirstMember(const Bytes& lzh, const std::string& method) {
+  if (lzh.size() < 24) return std::nullopt;
+  const std::uint8_t* h = lzh.data();
+  int level = h[20];
+  std::uint32_t packed = GetLe32(h + 7);
+  std::uint32_t original = GetLe32(h + 11);
+  std::size_t dataStart = 0;
+  if (level == 0 || level == 1) {
+    dataStart = static_cast<std::size_t>(h[0]) + 2;
+    if (level == 1) {
+      // Extended headers follow the base header and count into the packed size.
+      std::size_t pos = dataStart;
+      std::uint16_t next = GetLe16(&lzh[pos - 2]);
+      while (next != 0) {
+        packed -= next;
+        pos += next;
+        next = GetLe16(&lzh[pos - 2]);
+      }
+      dataStart = pos;
+    }
+  } else if (level == 2) {
+    dataStart = GetLe16(h);
+  } else {
+    return std::nullopt;
+  }
+  if (std::memcmp(h + 2, method.data(), 5) != 0 || dataStart + packed > lzh.size()) return std::nullopt;
+  return std::make_pair(Bytes(lzh.begin() + static_cast<std::ptrdiff_t>(dataStart),
+                              lzh.begin() + static_cast<std::ptrdiff_t>(dataStart + packed)),
+                        static_cast<std::size_t>(original));
 }
 
 }  // namespace mkdist::test

@@ -3,7 +3,9 @@
 // attribute, level 0, name, CRC-16 of the original data; a zero byte ends the archive.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "tools/mkdist/bytes.h"
 
@@ -14,5 +16,9 @@ std::uint16_t LhaCrc16(ByteView data);
 
 Bytes WrapLha(const std::string& method, const std::string& name, ByteView stream,
               ByteView original);
+
+// The raw stream and original size of the first member of an LHA archive (header level 0, 1 or
+// 2) when it uses `method` ("-lh5-").
+std::optional<std::pair<Bytes, std::size_t>> FirstMember(const Bytes& lzh, const std::string& method);
 
 }  // namespace mkdist::test
