@@ -208,8 +208,11 @@ std::optional<Value> parseValue(const std::vector<std::string_view>& lines, std:
         if (!parseHexBytes(s, v.data.data)) return std::nullopt;
         s = skipSpaces(s);
         if (s.empty()) break;
-        if (s.front() != '\\' || last + 1 >= lines.size()) return std::nullopt;
+        // The backslash must end the line, and the data goes on in a line of its own: anything
+        // else is no value this reader would write back the same way, so it stays a kept line.
+        if (s.front() != '\\' || !skipSpaces(s.substr(1)).empty() || last + 1 >= lines.size()) return std::nullopt;
         s = skipSpaces(lines[++last]);
+        if (s.empty()) return std::nullopt;
       }
       break;
     }
@@ -398,7 +401,11 @@ WPath Hive::base() const {
     if (!line.starts_with(kRelativeTo)) continue;
     std::string rest = line.substr(kRelativeTo.size());
     auto parsed = parseEscaped(rest + '\n', '\n');
-    if (parsed) return splitPath(parsed->first);
+    if (!parsed) continue;
+    // Wine 8 writes "REGISTRY\\Machine", earlier versions "\\Machine".
+    WPath b = splitPath(parsed->first);
+    if (!b.empty() && regtext::equalFolded(b.front(), u"REGISTRY")) b.erase(b.begin());
+    return b;
   }
   return {};
 }

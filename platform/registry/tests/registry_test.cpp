@@ -461,6 +461,31 @@ TEST(RegistryLoad, GarbageNeverCrashesAndIsKept) {
   EXPECT_EQ(again.readString(RootKey::LocalMachine, "Good\\Sub", "y"), "2");
 }
 
+TEST(RegistryLoad, HexContinuationNeedsTheBackslashLastAndDataBelow) {
+  struct Case {
+    const char* what;
+    std::string body;
+    bool isValue;
+  };
+  const Case cases[] = {
+      {"continued", "\"h\"=hex:01,\\\n  02\n", true},
+      {"backslash then blanks", "\"h\"=hex:01,\\  \n  02\n", true},
+      {"text after the backslash", "\"h\"=hex:01,\\.txt] 1\n  02\n", false},
+      {"blank line below", "\"h\"=hex:01,\\\n\n", false},
+      {"backslash on the last line", "\"h\"=hex:01,\\", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string text = "WINE REGISTRY Version 2\n\n[K] 1\n" + c.body;
+    auto h = reghive::Hive::parse(text);
+    const reghive::Key* k = h.find({u"K"});
+    ASSERT_NE(k, nullptr);
+    EXPECT_EQ(k->findValue(u"h") != nullptr, c.isValue);
+    const std::string once = h.serialize();
+    EXPECT_EQ(reghive::Hive::parse(once).serialize(), once);
+  }
+}
+
 TEST(RegistryLoad, RandomBytesNeverCrash) {
   std::mt19937 rng(7);
   const std::string pieces[] = {"[", "]", "\\\\", "\"", "=", "@", "#time=", "#link", "hex:", "hex(2):", "dword:",
