@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "setup/script/macros.h"
+#include "setup/script/registry_string.h"
 #include "setup/script/script_message.h"
 #include "setup/script/tests/script_fixture.h"
 
@@ -338,6 +339,67 @@ TEST_F(LoadingWork, StartupTextsAreExpandedInOrder) {
   context->state.installDir = "C:\\Vq";
   ExpandStartupTexts(*context);
   EXPECT_EQ(context->state.regVars[1], "C:\\Vq\\bin");
+}
+
+}  // namespace
+}  // namespace setup
+
+namespace setup {
+namespace {
+
+using RegistryString = testing::ScriptFixture;
+
+TEST_F(RegistryString, EachRootCodeReadsItsOwnRoot) {
+  using platform::RootKey;
+  struct Case {
+    int code;
+    RootKey root;
+    const char* path;
+  };
+  const Case cases[] = {
+      {2, RootKey::ClassesRoot, "VqFile\\shell"},
+      {3, RootKey::CurrentUser, "Software\\Vq"},
+      {4, RootKey::LocalMachine, "Software\\Vq"},
+      {5, RootKey::Users, ".Default\\Software\\Vq"},
+      {7, RootKey::CurrentConfig, "Software\\Vq"},
+      {8, RootKey::DynData, "Vq"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(registry->writeString(c.root, c.path, "Where", "root " + std::to_string(c.code))) << c.code;
+  }
+  for (const auto& c : cases) {
+    EXPECT_EQ(ReadRegistryString(*registry, c.code, c.path, "Where", "-"), "root " + std::to_string(c.code));
+    EXPECT_EQ(ReadRegistryString(*registry, c.code, std::string("\\") + c.path, "WHERE", "-"),
+              "root " + std::to_string(c.code))
+        << "leading backslash, value name in another case";
+    EXPECT_EQ(ReadRegistryString(*registry, c.code, c.path, "Elsewhere", "-"), "-");
+    EXPECT_EQ(ReadRegistryString(*registry, c.code, std::string(c.path) + "\\Sub", "Where", "-"), "-");
+  }
+  // HKEY_CLASSES_ROOT is a view of HKLM\Software\Classes.
+  EXPECT_EQ(ReadRegistryString(*registry, 4, "Software\\Classes\\VqFile\\shell", "Where", "-"), "root 2");
+  // Codes that name no root give the default.
+  for (int code : {-1, 0, 1, 6, 9, 80000}) {
+    EXPECT_EQ(ReadRegistryString(*registry, code, "Software\\Vq", "Where", "none"), "none") << code;
+  }
+  // Values of other types give the default; an expandable string comes as written.
+  ASSERT_TRUE(registry->writeDword(RootKey::LocalMachine, "Software\\Vq", "Count", 3));
+  ASSERT_TRUE(registry->writeValue(RootKey::LocalMachine, "Software\\Vq", "Dir",
+                                   platform::RegistryValue::fromString("%SystemRoot%\\vq", platform::regtype::ExpandSz)));
+  EXPECT_EQ(ReadRegistryString(*registry, 4, "Software\\Vq", "Count", "-"), "-");
+  EXPECT_EQ(ReadRegistryString(*registry, 4, "Software\\Vq", "Dir", "-"), "%SystemRoot%\\vq");
+}
+
+TEST_F(RegistryString, HivesOnDiskAreReadAndNeverChanged) {
+  ASSERT_TRUE(registry->writeString(platform::RootKey::LocalMachine, "Software\\Vq", "Path", "C:\\vq"));
+  registry->save();
+  const auto hive = root->systemHive();
+  const auto before = std::filesystem::last_write_time(hive);
+  platform::Registry fresh(root->hostDir());
+  EXPECT_EQ(ReadRegistryString(fresh, 4, "Software\\Vq", "Path", "-"), "C:\\vq");
+  EXPECT_EQ(ReadRegistryString(fresh, 4, "Software\\Vq\\Missing", "Path", "-"), "-");
+  EXPECT_FALSE(fresh.keyExists(platform::RootKey::LocalMachine, "Software\\Vq\\Missing"));
+  EXPECT_FALSE(fresh.modified());
+  EXPECT_EQ(std::filesystem::last_write_time(hive), before);
 }
 
 }  // namespace
