@@ -317,8 +317,8 @@ TEST_F(Controls, IpAddressFieldRanges) {
 TEST_F(Controls, SortedListBoxIgnoresCaseAndKeepsSelection) {
   ListBox lb(*form, "lstprggrp", {2, 115, 225, 110});
   lb.setSorted(true);
-  for (const char* s : {"Zubehör", "accessories", "Games", "Autostart", "games"}) lb.addItem(s);
-  EXPECT_EQ(lb.items(), (std::vector<std::string>{"accessories", "Autostart", "Games", "games", "Zubehör"}));
+  for (const char* s : {"Zubeh\xF6r", "accessories", "Games", "Autostart", "games"}) lb.addItem(s);
+  EXPECT_EQ(lb.items(), (std::vector<std::string>{"accessories", "Autostart", "Games", "games", "Zubeh\xF6r"}));
   std::string clicked;
   lb.onClick = [&](Control&) { clicked = lb.item(lb.itemIndex()); };
   EXPECT_TRUE(lb.clickItem(2));
