@@ -118,6 +118,58 @@ std::optional<std::vector<DirEntry>> FileSystem::listDirectory(std::string_view 
   return out;
 }
 
+bool FileSystem::matchesWildcard(std::string_view pattern, std::string_view name) {
+  if (pattern == "*.*" || pattern == "*") return true;
+  if (pattern.size() > 2 && pattern.ends_with(".*") && name.find('.') == std::string_view::npos &&
+      matchesWildcard(pattern.substr(0, pattern.size() - 2), name)) {
+    return true;
+  }
+  // Iterative glob with one back-tracking point for the last star.
+  std::size_t p = 0, n = 0, star = std::string_view::npos, mark = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == '?' || upperAnsi(pattern[p]) == upperAnsi(name[n]))) {
+      ++p;
+      ++n;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      mark = n;
+    } else if (star != std::string_view::npos) {
+      p = star + 1;
+      n = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+std::optional<std::vector<DirEntry>> FileSystem::findFiles(std::string_view pattern) const {
+  std::string s(pattern);
+  for (char& c : s) {
+    if (c == '/') c = '\\';
+  }
+  std::size_t cut = s.rfind('\\');
+  std::string dir, mask;
+  if (cut == std::string::npos) {
+    // "C:*.txt" or "*.txt": the current folder of that drive.
+    std::size_t colon = s.size() >= 2 && s[1] == ':' ? 2 : 0;
+    dir = colon ? s.substr(0, 2) : currentDir_;
+    mask = s.substr(colon);
+  } else {
+    dir = s.substr(0, cut + 1);
+    mask = s.substr(cut + 1);
+  }
+  if (mask.empty()) return std::nullopt;
+  auto all = listDirectory(dir);
+  if (!all) return std::nullopt;
+  std::vector<DirEntry> out;
+  for (auto& e : *all) {
+    if (matchesWildcard(mask, e.name)) out.push_back(std::move(e));
+  }
+  return out;
+}
+
 bool FileSystem::createDirectory(std::string_view winPath) {
   auto h = toHost(winPath);
   if (!h) return false;

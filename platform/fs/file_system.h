@@ -109,17 +109,26 @@ class FileSystem {
   bool isFile(std::string_view winPath) const;
   bool isDirectory(std::string_view winPath) const;
   std::optional<std::int64_t> fileSize(std::string_view winPath) const;
-  // The entries of a folder (no "." and ".."), sorted by name without regard to case.
+  // The entries of a folder (no "." and ".."), sorted by name without regard to case. Host names
+  // that a Windows path cannot spell (a backslash, characters outside the code page) are left out.
   std::optional<std::vector<DirEntry>> listDirectory(std::string_view winPath) const;
+  // The entries of a folder whose names match the wildcards of the last component, as FindFirstFile
+  // matches them: "*" any run, "?" one character, without regard to case; "*.*" matches every
+  // name and "name.*" also matches "name" without an extension. Nothing when the folder is missing.
+  std::optional<std::vector<DirEntry>> findFiles(std::string_view pattern) const;
+  // The wildcard test findFiles uses.
+  static bool matchesWildcard(std::string_view pattern, std::string_view name);
 
   // ---- folders and files ----
   bool createDirectory(std::string_view winPath);
   // Creates the folder and every missing parent; true when it exists afterwards.
   bool forceDirectories(std::string_view winPath);
   bool removeDirectory(std::string_view winPath);  // only an empty folder
-  // Fails for a folder, a read-only file and a file in use.
+  // Fails for a folder, a read-only file, a file another process locks and a file open in this
+  // process (no open here shares deletion).
   bool deleteFile(std::string_view winPath);
-  // Moves a file or folder; fails when the target exists or the source is in use.
+  // Moves a file or folder; fails when the target exists or the source file is locked or open. A
+  // change of case only is allowed. Between host file systems a file is copied and then removed.
   bool rename(std::string_view from, std::string_view to);
   // Copies contents, attributes and modification time. With failIfExists an existing target is an
   // error; otherwise it is replaced unless it is read-only or in use.

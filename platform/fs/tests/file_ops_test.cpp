@@ -364,6 +364,52 @@ TEST_F(Files, FoldersAndListing) {
   EXPECT_FALSE(files_.listDirectory("C:\\nowhere"));
 }
 
+TEST(Wildcards, MatchAsFindFirstFileDoes) {
+  struct Row {
+    const char* pattern;
+    const char* name;
+    bool match;
+  };
+  const std::vector<Row> rows = {
+      {"*.*", "readme", true},       {"*.*", "a.b.c", true},        {"*", "x", true},
+      {"*.lnk", "Word.LNK", true},   {"*.lnk", "Word.lnk2", false}, {"*.lnk", "lnk", false},
+      {"vtu?.bmp", "vtu1.bmp", true}, {"vtu?.bmp", "vtu12.bmp", false}, {"vtu*.bmp", "VTU12.BMP", true},
+      {"readme.*", "readme", true},  {"readme.*", "README.TXT", true}, {"readme.*", "readmes", false},
+      {"a*b*c", "aXXbYYc", true},    {"a*b*c", "aXXbYY", false},    {"*a", "banana", true},
+      {"caf\xe9.*", "CAF\xc9.txt", true}, {"?", "", false},     {"abc", "abd", false},
+  };
+  for (const auto& r : rows) {
+    EXPECT_EQ(FileSystem::matchesWildcard(r.pattern, r.name), r.match) << r.pattern << " / " << r.name;
+  }
+}
+
+TEST_F(Files, FindFilesInAFolder) {
+  put("C:\\group\\One.lnk", "");
+  put("C:\\group\\two.LNK", "");
+  put("C:\\group\\three.pif", "");
+  ASSERT_TRUE(files_.forceDirectories("C:\\group\\Sub"));
+  auto names = [](const std::optional<std::vector<DirEntry>>& list) {
+    std::vector<std::string> out;
+    if (list) {
+      for (const auto& e : *list) out.push_back(e.name);
+    }
+    return out;
+  };
+  EXPECT_EQ(names(files_.findFiles("c:\\GROUP\\*.lnk")), (std::vector<std::string>{"One.lnk", "two.LNK"}));
+  EXPECT_EQ(names(files_.findFiles("C:\\group\\*.*")),
+            (std::vector<std::string>{"One.lnk", "Sub", "three.pif", "two.LNK"}));
+  EXPECT_EQ(names(files_.findFiles("C:/group/s*")), (std::vector<std::string>{"Sub"}));
+  ASSERT_TRUE(files_.setCurrentDirectory("C:\\group"));
+  EXPECT_EQ(names(files_.findFiles("*.pif")), (std::vector<std::string>{"three.pif"}));
+  EXPECT_EQ(names(files_.findFiles("C:*.pif")), (std::vector<std::string>{"three.pif"}));
+  EXPECT_FALSE(files_.findFiles("C:\\nowhere\\*.*"));
+  EXPECT_FALSE(files_.findFiles("C:\\group\\"));
+  // ".." stops at the drive root: its folders, not the root's own (drive_c, dosdevices).
+  auto top = names(files_.findFiles("C:\\..\\..\\..\\*.*"));
+  EXPECT_NE(std::find(top.begin(), top.end(), "windows"), top.end());
+  EXPECT_EQ(std::find(top.begin(), top.end(), "drive_c"), top.end());
+}
+
 TEST_F(Files, FreeSpaceInTheInstallersShape) {
   auto space = files_.freeSpace("C:\\");
   ASSERT_TRUE(space);
