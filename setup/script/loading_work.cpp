@@ -11,9 +11,12 @@
 namespace setup {
 namespace {
 
-constexpr std::string_view kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr std::string_view kShellFolders =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-std::string numbered(std::string_view letter, int i) { return std::string(letter) + std::to_string(i); }
+std::string numbered(std::string_view letter, int i) {
+  return std::string(letter) + std::to_string(i);
+}
 
 // Opens an INI file by its Windows path with the script reader; nothing when the path cannot be
 // handed to the reader or the file cannot be read.
@@ -55,7 +58,8 @@ void ReadRegistryVariables(SetupContext& context) {
     const std::string path = context.scriptString("varReg", numbered("p", i), "");
     const std::string name = context.scriptString("varReg", numbered("b", i), "");
     const std::string def = context.scriptString("varReg", numbered("d", i), "");
-    context.state.regVars[static_cast<std::size_t>(i - 1)] = ReadRegistryString(context.registry(), code, path, name, def);
+    context.state.regVars[static_cast<std::size_t>(i - 1)] =
+        ReadRegistryString(context, code, path, name, def);
   }
 }
 
@@ -87,7 +91,8 @@ void ExpandStartupTexts(SetupContext& context) {
   for (auto& v : s.iniVars) v = ExpandMacros(context, v);
 }
 
-LoadingOutcome RunLoadingWork(SetupContext& context, std::string_view programFile, std::string_view argument) {
+LoadingOutcome RunLoadingWork(SetupContext& context, std::string_view programFile,
+                              std::string_view argument) {
   SetupState& s = context.state;
   s.phase = -1;
   s.programFile = std::string(programFile);
@@ -109,7 +114,7 @@ LoadingOutcome RunLoadingWork(SetupContext& context, std::string_view programFil
 
   s.windowsDir = StripTrailingBackslash(context.root().windowsDir());
   s.systemDir = StripTrailingBackslash(context.root().systemDir());
-  s.fontsDir = ReadRegistryString(context.registry(), 3, kShellFolders, "Fonts", "_");
+  s.fontsDir = ReadRegistryString(context, 3, kShellFolders, "Fonts", "_");
   if (s.fontsDir == "_") s.fontsDir = s.systemDir;
 
   s.winVerText = ClassifyWinVerText(context);
@@ -124,8 +129,8 @@ LoadingOutcome RunLoadingWork(SetupContext& context, std::string_view programFil
 }
 
 void ShowMissingScriptMessage(platform::MessageBoxService& boxes) {
-  boxes.messageBox(std::string(kMissingScriptText), std::string(kMissingScriptCaption), platform::MessageButtons::Ok,
-                   platform::MessageIcon::Error);
+  boxes.messageBox(std::string(kMissingScriptText), std::string(kMissingScriptCaption),
+                   platform::MessageButtons::Ok, platform::MessageIcon::Error);
 }
 
 }  // namespace setup

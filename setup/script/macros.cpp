@@ -9,8 +9,20 @@ namespace setup {
 namespace {
 
 enum class Kind {
-  Install, Windows, System, Ini, Reg, Fonts, WinVer, SetupVer, UserName, Software, SetupDrive,
-  SetupDir, CdDir, CarriageReturn
+  Install,
+  Windows,
+  System,
+  Ini,
+  Reg,
+  Fonts,
+  WinVer,
+  SetupVer,
+  UserName,
+  Software,
+  SetupDrive,
+  SetupDir,
+  CdDir,
+  CarriageReturn
 };
 
 struct Match {
@@ -85,20 +97,34 @@ bool findMacro(std::string_view text, Match& match) {
 
 std::string valueOf(const MacroSource& source, const Match& match) {
   switch (match.kind) {
-    case Kind::Install: return source.installDir();
-    case Kind::Windows: return source.windowsDir();
-    case Kind::System: return source.systemDir();
-    case Kind::Ini: return source.iniVar(match.index);
-    case Kind::Reg: return source.regVar(match.index);
-    case Kind::Fonts: return source.fontsDir();
-    case Kind::WinVer: return source.winVerText();
-    case Kind::SetupVer: return source.setupVerText();
-    case Kind::UserName: return source.userName();
-    case Kind::Software: return source.softwareName();
-    case Kind::SetupDrive: return StripTrailingBackslash(DrivePart(source.sourceDir()));
-    case Kind::SetupDir: return StripTrailingBackslash(source.sourceDir());
-    case Kind::CdDir: return CdDirFor(source.programFile(), source.exeDirPos());
-    case Kind::CarriageReturn: return "\r";
+    case Kind::Install:
+      return source.installDir();
+    case Kind::Windows:
+      return source.windowsDir();
+    case Kind::System:
+      return source.systemDir();
+    case Kind::Ini:
+      return source.iniVar(match.index);
+    case Kind::Reg:
+      return source.regVar(match.index);
+    case Kind::Fonts:
+      return source.fontsDir();
+    case Kind::WinVer:
+      return source.winVerText();
+    case Kind::SetupVer:
+      return source.setupVerText();
+    case Kind::UserName:
+      return source.userName();
+    case Kind::Software:
+      return source.softwareName();
+    case Kind::SetupDrive:
+      return StripTrailingBackslash(DrivePart(source.sourceDir()));
+    case Kind::SetupDir:
+      return StripTrailingBackslash(source.sourceDir());
+    case Kind::CdDir:
+      return CdDirFor(source.programFile(), source.exeDirPos());
+    case Kind::CarriageReturn:
+      return "\r";
   }
   return {};
 }

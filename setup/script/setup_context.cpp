@@ -2,12 +2,14 @@
 
 namespace setup {
 
-std::string SetupContext::scriptString(std::string_view section, std::string_view key, std::string_view def) const {
+std::string SetupContext::scriptString(std::string_view section, std::string_view key,
+                                       std::string_view def) const {
   if (!state.script) return std::string(def);
   return state.script->readString(section, key, def);
 }
 
-std::int32_t SetupContext::scriptInteger(std::string_view section, std::string_view key, std::int32_t def) const {
+std::int32_t SetupContext::scriptInteger(std::string_view section, std::string_view key,
+                                         std::int32_t def) const {
   if (!state.script) return def;
   return state.script->readInteger(section, key, def);
 }

@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::string_view> parts;
   for (std::size_t start = 0;;) {
     std::size_t end = input.find('\0', start);
-    parts.push_back(input.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+    parts.push_back(
+        input.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
     if (end == std::string_view::npos) break;
     start = end + 1;
   }
@@ -25,8 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   setup::testing::FakeMacroSource source;
   std::size_t i = 1;
-  for (std::string* field : {&source.install, &source.windows, &source.system, &source.fonts, &source.winVer,
-                             &source.setupVer, &source.user, &source.software, &source.source, &source.program}) {
+  for (std::string* field :
+       {&source.install, &source.windows, &source.system, &source.fonts, &source.winVer, &source.setupVer,
+        &source.user, &source.software, &source.source, &source.program}) {
     *field = part(i++);
   }
   for (auto& v : source.ini) v = part(i++);

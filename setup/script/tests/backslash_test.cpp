@@ -15,12 +15,12 @@ TEST(EnsureTrailingBackslash, Table) {
       {"", ""},
       {"D:\\disk1", "D:\\disk1\\"},
       {"D:\\disk1\\", "D:\\disk1\\"},
-      {"\"D:\\\"", "D:\\"},                       // "D:\" in quotes
+      {"\"D:\\\"", "D:\\"},  // "D:\" in quotes
       {"\"D:\\disk 1\"", "D:\\disk 1\\"},
-      {"\"D:\\disk1", "D:\\disk1\\"},            // opening quote only
-      {"D:\\disk1\"", "D:\\disk1\\"},            // closing quote only is dropped as well
+      {"\"D:\\disk1", "D:\\disk1\\"},  // opening quote only
+      {"D:\\disk1\"", "D:\\disk1\\"},  // closing quote only is dropped as well
       {"C:", "C:\\"},
-      {"\"", ""},                                 // a lone quote names no folder
+      {"\"", ""},  // a lone quote names no folder
       {"\"\"", ""},
       {"\\\\server\\share", "\\\\server\\share\\"},
   };

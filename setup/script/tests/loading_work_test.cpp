@@ -15,7 +15,8 @@ namespace {
 using testing::crlf;
 using testing::ScriptFixture;
 
-constexpr std::string_view kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr std::string_view kShellFolders =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 struct RecordedBox {
   std::string text, caption;
@@ -49,7 +50,7 @@ TEST_F(LoadingWork, ProgramAndSourceFolders) {
       {kProgram, "\"D:\\my disk\\\"", "C:\\CD\\SETUP\\", "D:\\my disk\\"},
       {kProgram, "\\\\server\\share\\disk1", "C:\\CD\\SETUP\\", "\\\\server\\share\\disk1\\"},
       {kProgram, "\"", "C:\\CD\\SETUP\\", "C:\\CD\\SETUP\\"},  // only a quote: no folder given
-      {"C:\\SETUP.EXE", "", "C:\\", "C:\\"},                    // program in a drive root
+      {"C:\\SETUP.EXE", "", "C:\\", "C:\\"},                   // program in a drive root
   };
   writeScript(crlf({"[software]", "name_display=Beside the program"}));
   writeScript(crlf({"[software]", "name_display=In the drive root"}), "C:\\");
@@ -109,7 +110,8 @@ TEST_F(LoadingWork, MissingScriptStopsBeforeAnythingIsRead) {
 TEST_F(LoadingWork, ScriptPathLongerThanTheReaderTakesCountsAsMissing) {
   // exeDir of 247 characters + "setup.inf" = 256 characters.
   std::string folder = "C:\\";
-  while (folder.size() < 247) folder += std::string(std::min<std::size_t>(60, 246 - folder.size()), 'f') + "\\";
+  while (folder.size() < 247)
+    folder += std::string(std::min<std::size_t>(60, 246 - folder.size()), 'f') + "\\";
   ASSERT_EQ(folder.size(), 247u);
   writeScript(crlf({"[software]", "name_display=Deep"}), folder);
   EXPECT_FALSE(RunLoadingWork(*context, folder + "SETUP.EXE", ""));
@@ -123,7 +125,8 @@ TEST_F(LoadingWork, ScriptPathLongerThanTheReaderTakesCountsAsMissing) {
 
 TEST_F(LoadingWork, SystemFoldersAndFonts) {
   writeScript(crlf({"[software]"}));
-  ASSERT_TRUE(registry->writeString(platform::RootKey::CurrentUser, kShellFolders, "Fonts", "E:\\Schriften\\"));
+  ASSERT_TRUE(
+      registry->writeString(platform::RootKey::CurrentUser, kShellFolders, "Fonts", "E:\\Schriften\\"));
   ASSERT_TRUE(RunLoadingWork(*context, kProgram, ""));
   EXPECT_EQ(context->state.windowsDir, root->windowsDir());
   EXPECT_EQ(context->state.systemDir, root->systemDir());
@@ -146,7 +149,8 @@ TEST_F(LoadingWork, WinVerTextFollowsTheReportedSystem) {
     std::vector<std::string_view> winVer;  // lines of section WinVer
     const char* expected;
   };
-  const std::vector<std::string_view> all = {"no=Win32s", "nt=NT 3", "gui=Windows 95", "nt_gui=NT 4 or later"};
+  const std::vector<std::string_view> all = {"no=Win32s", "nt=NT 3", "gui=Windows 95",
+                                             "nt_gui=NT 4 or later"};
   const Case cases[] = {
       {"NT 4 with only no and gui", {WindowsPlatform::NT, 4, 0, 1381}, {"no=Win32s", "gui=Windows 95"}, ""},
       {"NT 4", {WindowsPlatform::NT, 4, 0, 1381}, all, "NT 4 or later"},
@@ -207,15 +211,39 @@ TEST_F(LoadingWork, RegistryVariables) {
   ASSERT_TRUE(registry->writeDword(RootKey::LocalMachine, "Software\\Vq\\Setup", "Count", 7));
   writeScript(crlf({
       "[varReg]",
-      "k1=4", "p1=Software\\Vq\\Setup", "b1=Path", "d1=none",
-      "k2=4", "p2=Software\\Vq\\Missing", "b2=Path", "d2=%system%\\x.dll",
-      "k3=3", "p3=\\Software\\Vq", "b3=Owner", "d3=nobody",
-      "k4=2", "p4=.vq", "b4=", "d4=-",
-      "k5=4", "p5=Software\\Vq\\Setup", "b5=Count", "d5=not a string",
-      "k6=6", "p6=Software\\Vq\\Setup", "b6=Path", "d6=no such root",
-      "p7=Software\\Vq\\Setup", "b7=Path", "d7=no root code",
-      "k8=0x4", "p8=Software\\Vq\\Setup", "b8=Path",
-      "k9=4", "p9=Software\\Vq\\Setup", "b9=Absent",
+      "k1=4",
+      "p1=Software\\Vq\\Setup",
+      "b1=Path",
+      "d1=none",
+      "k2=4",
+      "p2=Software\\Vq\\Missing",
+      "b2=Path",
+      "d2=%system%\\x.dll",
+      "k3=3",
+      "p3=\\Software\\Vq",
+      "b3=Owner",
+      "d3=nobody",
+      "k4=2",
+      "p4=.vq",
+      "b4=",
+      "d4=-",
+      "k5=4",
+      "p5=Software\\Vq\\Setup",
+      "b5=Count",
+      "d5=not a string",
+      "k6=6",
+      "p6=Software\\Vq\\Setup",
+      "b6=Path",
+      "d6=no such root",
+      "p7=Software\\Vq\\Setup",
+      "b7=Path",
+      "d7=no root code",
+      "k8=0x4",
+      "p8=Software\\Vq\\Setup",
+      "b8=Path",
+      "k9=4",
+      "p9=Software\\Vq\\Setup",
+      "b9=Absent",
   }));
   registry->save();
   ASSERT_TRUE(RunLoadingWork(*context, kProgram, ""));
@@ -235,7 +263,8 @@ TEST_F(LoadingWork, RegistryVariables) {
 }
 
 TEST_F(LoadingWork, IniVariableInTheWindowsFolder) {
-  const std::string script = crlf({"[varIni]", "3=%windows%\\vq.ini", "k3=Paths", "v3=Data", "d3=C:\\default"});
+  const std::string script =
+      crlf({"[varIni]", "3=%windows%\\vq.ini", "k3=Paths", "v3=Data", "d3=C:\\default"});
   struct Case {
     const char* name;
     const char* iniFile;  // nullptr: no file
@@ -275,14 +304,37 @@ TEST_F(LoadingWork, IniVariableFilesAndDefaults) {
   // Variable 4's file is a folder, which is no file.
   ASSERT_TRUE(fs->forceDirectories("C:\\folder.ini"));
   writeScript(crlf({
-      "[varReg]", "k1=4", "p1=Software\\Vq", "b1=Ini", "k2=4", "p2=Software\\Vq", "b2=LongIni",
+      "[varReg]",
+      "k1=4",
+      "p1=Software\\Vq",
+      "b1=Ini",
+      "k2=4",
+      "p2=Software\\Vq",
+      "b2=LongIni",
       "[varIni]",
-      "1=%reg-01%", "k1=a", "v1=b", "d1=d1",
-      "2=%reg-02%", "k2=a", "v2=b", "d2=d2",
-      "4=C:\\folder.ini", "k4=a", "v4=b", "d4=d4",
-      "5=%install%\\vq.ini", "k5=a", "v5=b", "d5=install is empty",
-      "k6=a", "v6=b", "d6=no file key",
-      "7=C:\\data\\vq.ini", "k7=a", "v7=b", "d7=%ini-07%",
+      "1=%reg-01%",
+      "k1=a",
+      "v1=b",
+      "d1=d1",
+      "2=%reg-02%",
+      "k2=a",
+      "v2=b",
+      "d2=d2",
+      "4=C:\\folder.ini",
+      "k4=a",
+      "v4=b",
+      "d4=d4",
+      "5=%install%\\vq.ini",
+      "k5=a",
+      "v5=b",
+      "d5=install is empty",
+      "k6=a",
+      "v6=b",
+      "d6=no file key",
+      "7=C:\\data\\vq.ini",
+      "k7=a",
+      "v7=b",
+      "d7=%ini-07%",
   }));
   ASSERT_TRUE(RunLoadingWork(*context, kProgram, ""));
   const auto& v = context->state.iniVars;
@@ -357,12 +409,9 @@ TEST_F(RegistryString, EachRootCodeReadsItsOwnRoot) {
     const char* path;
   };
   const Case cases[] = {
-      {2, RootKey::ClassesRoot, "VqFile\\shell"},
-      {3, RootKey::CurrentUser, "Software\\Vq"},
-      {4, RootKey::LocalMachine, "Software\\Vq"},
-      {5, RootKey::Users, ".Default\\Software\\Vq"},
-      {7, RootKey::CurrentConfig, "Software\\Vq"},
-      {8, RootKey::DynData, "Vq"},
+      {2, RootKey::ClassesRoot, "VqFile\\shell"},  {3, RootKey::CurrentUser, "Software\\Vq"},
+      {4, RootKey::LocalMachine, "Software\\Vq"},  {5, RootKey::Users, ".Default\\Software\\Vq"},
+      {7, RootKey::CurrentConfig, "Software\\Vq"}, {8, RootKey::DynData, "Vq"},
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(registry->writeString(c.root, c.path, "Where", "root " + std::to_string(c.code))) << c.code;
@@ -383,8 +432,9 @@ TEST_F(RegistryString, EachRootCodeReadsItsOwnRoot) {
   }
   // Values of other types give the default; an expandable string comes as written.
   ASSERT_TRUE(registry->writeDword(RootKey::LocalMachine, "Software\\Vq", "Count", 3));
-  ASSERT_TRUE(registry->writeValue(RootKey::LocalMachine, "Software\\Vq", "Dir",
-                                   platform::RegistryValue::fromString("%SystemRoot%\\vq", platform::regtype::ExpandSz)));
+  ASSERT_TRUE(registry->writeValue(
+      RootKey::LocalMachine, "Software\\Vq", "Dir",
+      platform::RegistryValue::fromString("%SystemRoot%\\vq", platform::regtype::ExpandSz)));
   EXPECT_EQ(ReadRegistryString(*registry, 4, "Software\\Vq", "Count", "-"), "-");
   EXPECT_EQ(ReadRegistryString(*registry, 4, "Software\\Vq", "Dir", "-"), "%SystemRoot%\\vq");
 }

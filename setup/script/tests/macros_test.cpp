@@ -61,13 +61,13 @@ TEST(ExpandMacros, EveryMacroAndItsSpellings) {
 TEST(ExpandMacros, ExpansionStopsAtTheFirstPercentSignThatOpensNoMacro) {
   const FakeMacroSource m = machine();
   const Case cases[] = {
-      {"100% %install%", "100% %install%"},            // a plain percent sign before a macro
+      {"100% %install%", "100% %install%"},  // a plain percent sign before a macro
       {"100%%install%", "100%%install%"},
       {"%unknown%\\%install%", "%unknown%\\%install%"},  // unknown macro before a known one
       {"%install%\\100% %system%", "C:\\Program Files\\Vq\\100% %system%"},
-      {"%install", "%install"},                        // no closing percent sign
-      {"%ini-1%", "%ini-1%"},                          // one digit is not a variable macro
-      {"%ini-10%", "%ini-10%"},                        // nor is the number 10
+      {"%install", "%install"},  // no closing percent sign
+      {"%ini-1%", "%ini-1%"},    // one digit is not a variable macro
+      {"%ini-10%", "%ini-10%"},  // nor is the number 10
       {"%ini-00%", "%ini-00%"},
       {"%reg-0a%", "%reg-0a%"},
       {"%ini-0", "%ini-0"},
@@ -81,9 +81,9 @@ TEST(ExpandMacros, ExpansionStopsAtTheFirstPercentSignThatOpensNoMacro) {
 
 TEST(ExpandMacros, ValuesAreScannedAgain) {
   FakeMacroSource m = machine();
-  m.reg[1] = "%system%\\x.dll";   // a value holding a macro is expanded too
-  m.ini[0] = "50% off";           // a value with a stray percent sign ends the expansion
-  m.ini[1] = "%win";               // the value and the text after it form a new macro
+  m.reg[1] = "%system%\\x.dll";  // a value holding a macro is expanded too
+  m.ini[0] = "50% off";          // a value with a stray percent sign ends the expansion
+  m.ini[1] = "%win";             // the value and the text after it form a new macro
   EXPECT_EQ(ExpandMacros(m, "%reg-02%"), "C:\\WINDOWS\\SYSTEM32\\x.dll");
   EXPECT_EQ(ExpandMacros(m, "%ini-01% %install%"), "50% off %install%");
   EXPECT_EQ(ExpandMacros(m, "%ini-02%dows%"), "C:\\WINDOWS");
@@ -121,9 +121,13 @@ TEST(ExpandMacros, CdDirFollowsExeDirPosReadAtEveryExpansion) {
     const char* value;
   };
   const CdCase cases[] = {
-      {0, "C:\\CD\\SETUP"}, {1, "C:\\CD"}, {2, "C:"}, {3, "C:"}, {40, "C:"},
-      {INT_MAX, "C:"},                             // must not walk two billion steps
-      {-1, "C:\\CD\\SETUP\\SETUP.EXE"},            // negative: the program's full name
+      {0, "C:\\CD\\SETUP"},
+      {1, "C:\\CD"},
+      {2, "C:"},
+      {3, "C:"},
+      {40, "C:"},
+      {INT_MAX, "C:"},                   // must not walk two billion steps
+      {-1, "C:\\CD\\SETUP\\SETUP.EXE"},  // negative: the program's full name
       {INT_MIN, "C:\\CD\\SETUP\\SETUP.EXE"},
   };
   FakeMacroSource m = machine();

@@ -79,8 +79,13 @@ TEST_F(ScriptReading, CdDirFollowsExeDirPosOfTheScript) {
     const char* cddir;
   };
   const Case cases[] = {
-      {nullptr, "C:\\CD\\SETUP"}, {"0", "C:\\CD\\SETUP"}, {"1", "C:\\CD"}, {"2", "C:"},
-      {"0x10", "C:"}, {"-1", "C:\\CD\\SETUP\\SETUP.EXE"}, {"many", "C:\\CD\\SETUP"},
+      {nullptr, "C:\\CD\\SETUP"},
+      {"0", "C:\\CD\\SETUP"},
+      {"1", "C:\\CD"},
+      {"2", "C:"},
+      {"0x10", "C:"},
+      {"-1", "C:\\CD\\SETUP\\SETUP.EXE"},
+      {"many", "C:\\CD\\SETUP"},
   };
   for (const auto& c : cases) {
     std::string script = "[language]\r\nl1=%cddir%\r\n[software]\r\n";
