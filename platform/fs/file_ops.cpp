@@ -96,8 +96,11 @@ std::optional<std::vector<DirEntry>> FileSystem::listDirectory(std::string_view 
   for (fs::directory_iterator it(r->host, ec), end; !ec && it != end; it.increment(ec)) {
     std::string host = it->path().filename().string();
     std::string name = utf8ToAnsi(host);
-    // Names a Windows path cannot spell (a backslash, characters outside the code page) are left out.
-    if (name.find('\\') != std::string::npos || ansiToUtf8(name) != host) continue;
+    // Names a Windows path cannot reach are left out: characters outside the code page, characters
+    // Windows forbids, device names, and trailing dots or spaces (which Windows drops from a path).
+    if (ansiToUtf8(name) != host || !winpath::isValidName(name) || name.back() == '.' || name.back() == ' ') {
+      continue;
+    }
     struct stat st {};
     if (!statOf(it->path(), st)) continue;  // dangling link
     std::string child = r->win;

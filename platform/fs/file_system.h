@@ -110,7 +110,8 @@ class FileSystem {
   bool isDirectory(std::string_view winPath) const;
   std::optional<std::int64_t> fileSize(std::string_view winPath) const;
   // The entries of a folder (no "." and ".."), sorted by name without regard to case. Host names
-  // that a Windows path cannot spell (a backslash, characters outside the code page) are left out.
+  // that no Windows path can reach are left out (characters outside the code page or forbidden in
+  // Windows names, device names, a trailing dot or space).
   std::optional<std::vector<DirEntry>> listDirectory(std::string_view winPath) const;
   // The entries of a folder whose names match the wildcards of the last component, as FindFirstFile
   // matches them: "*" any run, "?" one character, without regard to case; "*.*" matches every

@@ -360,6 +360,13 @@ TEST_F(Files, FoldersAndListing) {
   EXPECT_EQ((*list)[1].dosDateTime, DosDateTime::pack(2001, 9, 9, 1, 46, 40));
   EXPECT_EQ((*list)[3].attributes & kAttrDirectory, kAttrDirectory);
   EXPECT_EQ((*list)[0].attributes & kAttrDirectory, 0u);
+  // Host names no Windows path reaches are not listed.
+  for (const char* odd : {"a:b", "star*", "con.txt", "trailing.", "back\\slash", "\xe2\x82\xac\xe4\xb8\x80"}) {
+    writeFile(host("C:\\list") / odd, "");
+  }
+  auto again = files_.listDirectory("C:\\list");
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->size(), 4u);
   EXPECT_FALSE(files_.listDirectory("C:\\list\\A.txt"));
   EXPECT_FALSE(files_.listDirectory("C:\\nowhere"));
 }
