@@ -35,9 +35,17 @@ template <class T>
 NotifyEvent bind(T* self, void (T::*fn)(Control&)) {
   return [self, fn](Control& c) { (self->*fn)(c); };
 }
+// A method without arguments fits both control events and the form's own (onCreate = bind(...)).
 template <class T>
-NotifyEvent bind(T* self, void (T::*fn)()) {
-  return [self, fn](Control&) { (self->*fn)(); };
+struct BoundMethod {
+  T* self;
+  void (T::*fn)();
+  void operator()() const { (self->*fn)(); }
+  void operator()(Control&) const { (self->*fn)(); }
+};
+template <class T>
+BoundMethod<T> bind(T* self, void (T::*fn)()) {
+  return {self, fn};
 }
 template <class T>
 KeyEvent bind(T* self, void (T::*fn)(Control&, Key&, ShiftState)) {

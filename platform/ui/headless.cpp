@@ -112,6 +112,10 @@ MessageResult Responder::answer(const std::string& text, const std::string& capt
   return *r;
 }
 
+void Responder::noteVisibleForms(std::vector<std::string> names) {
+  if (!shown_.empty()) shown_.back().visibleForms = std::move(names);
+}
+
 std::function<void(Form&)> Responder::modalScript(const Form& f) {
   for (auto it = modal_.begin(); it != modal_.end(); ++it) {
     if (it->form != f.name() && it->form != f.caption()) continue;
@@ -250,7 +254,13 @@ void HeadlessBackend::advance(Millis ms) {
 
 MessageResult HeadlessBackend::messageBox(const std::string& text, const std::string& caption, MessageButtons buttons,
                                           MessageIcon icon) {
-  return responder_.answer(text, caption, buttons, icon);
+  std::vector<std::string> visible;
+  if (app_)
+    for (const Form* f : app_->forms())
+      if (f->visible()) visible.push_back(f->name());
+  MessageResult r = responder_.answer(text, caption, buttons, icon);
+  responder_.noteVisibleForms(std::move(visible));
+  return r;
 }
 
 }  // namespace platform::ui

@@ -44,6 +44,7 @@ struct MessageBoxRecord {
   MessageButtons buttons = MessageButtons::Ok;
   MessageIcon icon = MessageIcon::None;
   MessageResult answer = MessageResult::Ok;
+  std::vector<std::string> visibleForms;  // names of the forms on screen when it came up
 };
 
 struct MessageExpectation {
@@ -80,6 +81,7 @@ class Responder {
   // Used by the backend.
   MessageResult answer(const std::string& text, const std::string& caption, MessageButtons buttons, MessageIcon icon);
   std::function<void(Form&)> modalScript(const Form& f);
+  void noteVisibleForms(std::vector<std::string> names);
 
  private:
   struct ModalRule {
