@@ -7,6 +7,7 @@
 #include "platform/text/ansi.h"
 
 #include <algorithm>
+#include <fstream>
 #include <system_error>
 
 namespace platform {
@@ -128,6 +129,17 @@ std::vector<char> FileSystem::drives() const {
 
 bool FileSystem::hasDrive(char letter) const { return driveTarget(letter).has_value(); }
 
+std::string FileSystem::volumeLabel(char letter) const {
+  auto target = driveTarget(letter);
+  if (!target) return {};
+  std::ifstream in(*target / ".windows-label", std::ios::binary);
+  std::string line;
+  std::getline(in, line);
+  while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+  // A label is at most 32 characters; it is kept as text of the host (UTF-8).
+  return utf8ToAnsi(line.substr(0, 128)).substr(0, 32);
+}
+
 namespace {
 
 // Number of leading components of `path` matched by `prefix`, or -1 when prefix is not one.
@@ -212,7 +224,13 @@ std::string FileSystem::mapMedium(const fs::path& hostDir) {
   if (auto w = toWindows(dir)) return *w;
   for (char c = 'd'; c <= 'y'; ++c) {
     fs::path link = root_.dosDevicesDir() / std::string{c, ':'};
-    if (fs::exists(fs::symlink_status(link, ec))) continue;
+    auto st = fs::symlink_status(link, ec);
+    if (fs::exists(st)) {
+      // A letter whose folder has gone (a medium of an earlier run) is free again.
+      if (!fs::is_symlink(st) || fs::exists(link, ec)) continue;
+      fs::remove(link, ec);
+      if (ec) continue;
+    }
     fs::create_directory_symlink(dir, link, ec);
     if (ec) return {};
     return std::string{static_cast<char>(c - 'a' + 'A'), ':', '\\'};

@@ -94,11 +94,15 @@ class FileSystem {
   std::optional<std::string> normalize(std::string_view winPath) const;
   // Maps a host folder as a drive of its own (the first free letter from D: on) unless a drive
   // already holds it; returns its Windows path ("D:\" for a new drive), empty when the folder does
-  // not exist or no letter is free. The drive link stays in the root.
+  // not exist or no letter is free. The drive link stays in the root; a letter whose folder has
+  // gone counts as free.
   std::string mapMedium(const std::filesystem::path& hostDir);
   // The drive letters present (upper-case, sorted).
   std::vector<char> drives() const;
   bool hasDrive(char letter) const;
+  // The volume label of a drive as Wine keeps it (the first line of ".windows-label" in the drive's
+  // root folder); empty when there is none or no such drive.
+  std::string volumeLabel(char letter) const;
 
   // The current folder, for paths without a drive.
   const std::string& currentDirectory() const { return currentDir_; }

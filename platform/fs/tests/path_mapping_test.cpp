@@ -215,6 +215,20 @@ TEST_F(PathMapping, MediaGetTheirOwnLetterUnlessADriveHoldsThem) {
   EXPECT_EQ(files_.mapMedium(tmp_ / "missing"), "");
   EXPECT_EQ(files_.mapMedium(cd / "setup.inf"), "");  // not a folder
   EXPECT_EQ(files_.drives(), (std::vector<char>{'C', 'D', 'E'}));
+  writeFile(cd / ".windows-label", "PRODUCT CD\n");
+  EXPECT_EQ(files_.volumeLabel('d'), "PRODUCT CD");
+  EXPECT_EQ(files_.volumeLabel('C'), "");
+  EXPECT_EQ(files_.volumeLabel('Q'), "");
+  // A medium that went away leaves a dangling letter, which is no drive.
+  fs::path gone = tmp_ / "gone";
+  fs::create_directories(gone);
+  EXPECT_EQ(files_.mapMedium(gone), "F:\\");
+  fs::remove(gone);
+  EXPECT_FALSE(files_.hasDrive('F'));
+  EXPECT_FALSE(files_.freeSpace("F:\\"));
+  fs::path next = tmp_ / "next";
+  fs::create_directories(next);
+  EXPECT_EQ(files_.mapMedium(next), "F:\\");  // the letter is used again
   EXPECT_TRUE(files_.isFile("d:\\SETUP.INF"));
   EXPECT_EQ(files_.toWindows(cd / "setup.inf"), "D:\\setup.inf");
 
