@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "setup/Compress/decoders.h"
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
   using namespace setup::test;
   TempDir dir;
   std::filesystem::path archive;
+  std::optional<std::uint32_t> expectedSum;
   if (argc > 1) {
     archive = std::filesystem::absolute(argv[1]);
   } else {
@@ -58,6 +60,7 @@ int main(int argc, char** argv) {
       data.insert(data.end(), b.begin(), b.end());
       data.insert(data.end(), r.begin(), r.end());
     }
+    expectedSum = setup::ByteSum(data);
     WriteHostFile(dir.path() / "data.bin", data);
     std::printf("packing %zu bytes with jlha...\n", data.size());
     if (RunCommand(dir.path(), "jlha a arc.lzh data.bin") != 0) {
@@ -84,7 +87,9 @@ int main(int argc, char** argv) {
   const std::string a = "'" + archive.string() + "'";
   const double lhasa = secondsOf([&] { RunCommand(dir.path(), "lhasa -pq " + a + " >/dev/null"); }, 3);
   const double sevenZip = secondsOf([&] { RunCommand(dir.path(), "7z x -so " + a + " >/dev/null"); }, 3);
-  std::printf("expanded %.1f MB (checksum %08x)\n", mb, sum);
+  std::printf("expanded %.1f MB (checksum %08x%s)\n", mb, sum,
+              !expectedSum ? "" : *expectedSum == sum ? ", matches the input" : ", DIFFERS FROM THE INPUT");
+  if (expectedSum && *expectedSum != sum) return 1;
   std::printf("ExpandLh5  %7.3f s  %7.1f MB/s\n", ours, mb / ours);
   std::printf("lhasa -p   %7.3f s  %7.1f MB/s  ours/lhasa speed ratio %.2f\n", lhasa, mb / lhasa, lhasa / ours);
   std::printf("7z x -so   %7.3f s  %7.1f MB/s  ours/7z speed ratio %.2f\n", sevenZip, mb / sevenZip, sevenZip / ours);
