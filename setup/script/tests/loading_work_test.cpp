@@ -263,8 +263,8 @@ TEST_F(LoadingWork, RegistryVariables) {
 }
 
 TEST_F(LoadingWork, IniVariableInTheWindowsFolder) {
-  const std::string script =
-      crlf({"[varIni]", "3=%windows%\\vq.ini", "k3=Paths", "v3=Data", "d3=C:\\default"});
+  const std::string script = crlf(
+      {"[varIni]", "3=%windows%\\vq.ini", "k3=Paths", "v3=Data", "d3=C:\\default", "d2=%system%\\x.dll"});
   struct Case {
     const char* name;
     const char* iniFile;  // nullptr: no file
@@ -287,6 +287,7 @@ TEST_F(LoadingWork, IniVariableInTheWindowsFolder) {
     SetupContext& ctx = freshContext();
     ASSERT_TRUE(RunLoadingWork(ctx, kProgram, ""));
     EXPECT_EQ(ctx.state.iniVars[2], c.expected) << c.name;
+    EXPECT_EQ(ctx.state.iniVars[1], root->systemDir() + "\\x.dll");  // a default with a macro, expanded
   }
 }
 
