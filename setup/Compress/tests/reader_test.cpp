@@ -408,6 +408,29 @@ TEST_F(ReaderTest, DamagedLh5TableLeavesThePartlyWrittenFile) {
   EXPECT_TRUE(exists("C:\\out\\t.bin"));
 }
 
+TEST_F(ReaderTest, NextEntryStartsAfterAllStoredBytes) {
+  // An lh5 stream followed by padding: the decoder is done long before the stored data ends,
+  // and the following entry must still be found where the stored size says.
+  Bytes stream = Lh5SingleSymbolBlock(100, 'Z', 0);
+  stream.resize(stream.size() + 20000, 0x55);
+  ArchiveSpec a;
+  a.id = "LH5";
+  a.entries = {Coded("padded.bin", 4, stream, Bytes(100, 'Z')), Stored("next.txt", Text("next"))};
+  c_.ExpandEntries(writeArchive(a));
+  EXPECT_EQ(contents("C:\\out\\padded.bin"), Bytes(100, 'Z'));
+  EXPECT_EQ(contents("C:\\out\\next.txt"), Text("next"));
+}
+
+TEST_F(ReaderTest, ReadOnlyTargetIsSkipped) {
+  const std::string arc = writeArchive(ThreeFiles());
+  WriteHostFile(*fs_.toHost("C:\\out\\one.txt"), Text("old"));
+  ASSERT_TRUE(fs_.setAttributes("C:\\out\\one.txt", platform::kAttrReadOnly));
+  std::string name = "one.txt";
+  c_.ExpandEntry(name, arc);
+  EXPECT_EQ(name, "");
+  EXPECT_EQ(contents("C:\\out\\one.txt"), Text("old"));
+}
+
 TEST_F(ReaderTest, NegativeSizesDoNotLoop) {
   ArchiveSpec a;
   EntrySpec back = Stored("back.txt", {});
