@@ -57,7 +57,8 @@ std::vector<u16string_view> lines(u16string_view text) {
   return out;
 }
 
-// A quoted text with regedit's escapes (\\ and \", and \n, \r, \0 as Wine's regedit reads them).
+// A quoted text with regedit's escapes (\\ and \", and \n, \r, \0 as Wine's regedit reads them;
+// a backslash before any other character stays as it is).
 // `s` starts after the opening quote; returns the text and moves `s` past the closing quote.
 std::optional<u16string> quoted(u16string_view& s) {
   u16string out;
@@ -65,7 +66,15 @@ std::optional<u16string> quoted(u16string_view& s) {
   while (i < s.size() && s[i] != u'"') {
     if (s[i] == u'\\' && i + 1 < s.size()) {
       char16_t c = s[i + 1];
-      out += c == u'n' ? u'\n' : c == u'r' ? u'\r' : c == u'0' ? u'\0' : c;
+      if (c == u'\\' || c == u'"') {
+        out += c;
+      } else if (c == u'n' || c == u'r' || c == u'0') {
+        out += c == u'n' ? u'\n' : c == u'r' ? u'\r' : u'\0';
+      } else {
+        // Not an escape: a hand-typed C:\Temp keeps its backslash.
+        out += u'\\';
+        out += c;
+      }
       i += 2;
       continue;
     }

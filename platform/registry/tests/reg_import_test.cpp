@@ -158,6 +158,28 @@ TEST(RegImport, BadLinesAreReportedAndSkippedTheRestGoesIn) {
   EXPECT_FALSE(reg.keyExists(RootKey::LocalMachine, "X"));
 }
 
+TEST(RegImport, StringEscapes) {
+  struct Case {
+    const char* written;
+    std::u16string text;
+  };
+  const Case cases[] = {
+      {"C:\\\\Temp", u"C:\\Temp"},
+      {"C:\\Temp", u"C:\\Temp"},  // not an escape: the backslash stays
+      {"say \\\"hi\\\"", u"say \"hi\""},
+      {"a\\nb\\r\\0", std::u16string(u"a\nb\r\0", 5)},
+      {"", u""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.written);
+    TempRoot root;
+    Registry reg(root.path());
+    RegImportResult r = importRegText(reg, std::string("REGEDIT4\n[HKEY_CURRENT_USER\\T]\n\"v\"=\"") + c.written + "\"\n");
+    ASSERT_TRUE(r.errors.empty()) << r.errors.front();
+    EXPECT_EQ(reg.readValue(RootKey::CurrentUser, "T", "v")->data, utf16z(c.text));
+  }
+}
+
 TEST(RegImport, NotARegFile) {
   TempRoot root;
   Registry reg(root.path());
