@@ -1,5 +1,7 @@
 #include "tools/mkdist/archive_format.h"
 
+#include "platform/text/ansi.h"
+
 namespace mkdist {
 
 namespace {
@@ -27,6 +29,14 @@ std::optional<std::string> EntryNameProblem(std::string_view name) {
   }
   if (name.back() == ' ' || name.back() == '.') return "the name ends with a blank or a dot, which Windows drops";
   if (name == "." || name == "..") return "the name is a folder reference";
+  // Device names stay devices on Windows whatever extension follows them.
+  std::string stem = platform::toUpperAnsi(name.substr(0, name.find('.')));
+  static const char* const devices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+  bool device = false;
+  for (const char* d : devices) device = device || stem == d;
+  if (stem.size() == 4 && (stem.rfind("COM", 0) == 0 || stem.rfind("LPT", 0) == 0) && stem[3] >= '1' && stem[3] <= '9')
+    device = true;
+  if (device) return "the name is a Windows device name";
   return std::nullopt;
 }
 

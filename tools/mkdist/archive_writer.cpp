@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <unordered_set>
+
+#include "platform/text/ansi.h"
 
 #include "tools/mkdist/lh5_encoder.h"
 #include "tools/mkdist/lzh_encoder.h"
@@ -35,7 +38,11 @@ Bytes EncodeWith(Method method, ByteView data) {
 WrittenArchive WriteArchive(std::vector<EntryInput> entries, MethodChoice choice) {
   if (choice.fixed && *choice.fixed == Method::Custom) (void)EncodeWith(Method::Custom, {});
   std::uint64_t total = 0;
+  std::unordered_set<std::string, platform::IgnoreCaseHash, platform::IgnoreCaseEqual> names;
   for (const EntryInput& e : entries) {
+    // The reader matches requested names without regard to case: two such entries would both
+    // be expanded onto one file.
+    if (!names.insert(e.name).second) throw PackError("two entries are named \"" + e.name + "\" (letter case aside)");
     if (auto problem = EntryNameProblem(e.name))
       throw PackError("cannot store \"" + e.name + "\": " + *problem);
     if (e.data.size() > kMaxSize)

@@ -9,6 +9,7 @@
 
 #include "platform/text/ansi.h"
 #include "tools/mkdist/archive_listing.h"
+#include "tools/mkdist/distribution_listing.h"
 #include "tools/mkdist/expand.h"
 #include "tools/mkdist/file_list.h"
 #include "tools/mkdist/host_file.h"
@@ -26,7 +27,7 @@ Usage:
   mkdist pack --product DIR (--inf SETUP.INF | --manifest FILE) --out DIR
               [--disk-size SIZE] [--method METHOD] [--opt FILE]...
   mkdist archive OUT FILE... [--method METHOD]
-  mkdist list ARCHIVE
+  mkdist list ARCHIVE | DIR
   mkdist expand ARCHIVE DIR
   mkdist --help
 
@@ -48,7 +49,10 @@ pack      Writes into DIR one archive per product file, spread over the disk dat
                             at start-up (a readme named vtu.txt, for example); repeatable.
 archive   Writes one archive OUT holding the FILEs under their own names.
 list      Shows the header and every entry: name, expanded and stored size, method, date,
-          attributes (R read-only, H hidden, S system, A archive) and checksum.
+          attributes (R read-only, H hidden, S system, A archive) and checksum. Given a
+          distribution folder, shows every vtulst.dat record (l index, directory index, disks,
+          offset, length) with the entry of the archive it points to, read off the disks the
+          way the installer reads them.
 expand    Expands every entry into DIR with the installer's own expander and reports its
           messages exactly.
 
@@ -188,8 +192,40 @@ int MakeArchive(const std::vector<std::string>& args, std::ostream& out) {
   return 0;
 }
 
+int ListDistributionFolder(const fs::path& dir, std::ostream& out) {
+  std::vector<DistributionRow> rows = ListDistribution(dir);
+  out << "distribution " << dir.string() << ": " << rows.size() << (rows.size() == 1 ? " file" : " files") << "\n";
+  char line[200];
+  std::snprintf(line, sizeof line, "%6s %5s %5s %10s %10s %10s %-6s %-19s %-4s %-10s  %s\n", "l", "dir", "disk", "offset",
+                "length", "expanded", "method", "date", "attr", "checksum", "name");
+  out << line;
+  bool ok = true;
+  for (const DistributionRow& r : rows) {
+    std::string disks = std::to_string(r.record.disk);
+    if (r.disksRead > 1) disks += "-" + std::to_string(r.record.disk + r.disksRead - 1);
+    std::snprintf(line, sizeof line, "%6d %5d %5s %10d %10d ", r.lIndex, r.record.directoryIndex, disks.c_str(),
+                  r.record.offset, r.record.length);
+    out << line;
+    if (!r.archive || r.archive->entries.size() != 1) {
+      ok = false;
+      out << (r.problem.empty() ? "the archive holds " + std::to_string(r.archive ? r.archive->entries.size() : 0) +
+                                      " entries instead of one"
+                                : r.problem)
+          << "\n";
+      continue;
+    }
+    const ListedEntry& e = r.archive->entries[0];
+    std::snprintf(line, sizeof line, "%10d %-6s %-19s %-4s 0x%08X  ", e.expandedSize, std::string(MethodId(e.method)).c_str(),
+                  FormatDosDateTime(e.dosDateTime).c_str(), FormatAttributes(e.attributes).c_str(), e.checksum);
+    out << line << platform::ansiToUtf8(e.name) << "\n";
+  }
+  if (!ok) throw PackError("some records of the distribution cannot be read");
+  return 0;
+}
+
 int List(const std::vector<std::string>& args, std::ostream& out) {
-  if (args.size() != 2) throw UsageError{"list needs one ARCHIVE"};
+  if (args.size() != 2) throw UsageError{"list needs one ARCHIVE or distribution folder"};
+  if (fs::is_directory(args[1])) return ListDistributionFolder(args[1], out);
   std::string bytes = ReadWhole(args[1], "archive");
   Listing l = ListArchive(ByteView(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
   out << "archive " << args[1] << ": method " << l.methodId << ", total size " << l.totalSize << ", "

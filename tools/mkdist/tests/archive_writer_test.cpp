@@ -123,6 +123,8 @@ TEST(ArchiveWriter, RefusesNamesTheFormatCannotHold) {
       {"tab\tname", "control character"},
       {"trailing.", "ends with a blank or a dot"},
       {std::string(256, 'x'), "longer than 255"},
+      {"nul.txt", "device name"},
+      {"COM1", "device name"},
   };
   for (const auto& [name, reason] : bad) {
     SCOPED_TRACE(name);
@@ -133,7 +135,15 @@ TEST(ArchiveWriter, RefusesNamesTheFormatCannotHold) {
       EXPECT_NE(std::string(e.what()).find(reason), std::string::npos) << e.what();
     }
   }
-  // Accented letters of code page 1252 and blanks inside are fine.
+  try {
+    WriteArchive({Entry("Same.txt", {1}), Entry("same.TXT", {2})}, MethodChoice{});
+    ADD_FAILURE() << "accepted two entries of one name";
+  } catch (const PackError& e) {
+    EXPECT_NE(std::string(e.what()).find("two entries are named"), std::string::npos);
+  }
+  // Accented letters of code page 1252, blanks inside and names that only begin like a device
+  // are fine.
+  EXPECT_NO_THROW(WriteArchive({Entry("console.txt", {1}), Entry("com10.txt", {1})}, MethodChoice{}));
   EXPECT_NO_THROW(WriteArchive({Entry("Lies mich \xE4.txt", {1})}, MethodChoice{}));
 }
 

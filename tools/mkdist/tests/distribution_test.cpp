@@ -215,6 +215,30 @@ TEST(DiskLayout, StartsOnAFreshDiskWhenThatEndsTheSetEarlier) {
   EXPECT_EQ(one.placements[2].offset, 6010u);
 }
 
+TEST(Distribution, ListingReadsEveryRecordOffTheDisks) {
+  Product p;
+  p.Add("big.bin", test::RandomBytes(10000, 1));
+  p.Add("text.txt", test::TextBytes(6000, 2));
+  p.Add("data/sub/table.dat", test::RandomBytes(2000, 3));
+  p.Add("empty.dat", {});
+  test::WriteText(p.inf, kInf);
+  ASSERT_EQ(Mkdist({"pack", "--product", p.product.string(), "--inf", p.inf.string(), "--out", p.out.string(), "--method", "NON",
+                    "--disk-size", "7100"}),
+            0);
+  std::string out, err;
+  ASSERT_EQ(Mkdist({"list", p.out.string()}, &out, &err), 0) << err;
+  EXPECT_NE(out.find(": 4 files\n"), std::string::npos) << out;
+  // big.bin from disk 1 onto disk 2, Text.TXT from disk 2 onto 3 at offset 2953.
+  EXPECT_NE(out.find("     0     2   1-2          0      10053      10000 NON"), std::string::npos) << out;
+  EXPECT_NE(out.find("     4     0   2-3       2953       6054       6000 NON"), std::string::npos) << out;
+  EXPECT_NE(out.find("Text.TXT"), std::string::npos);
+
+  fs::remove(p.out / "zdata3.dsk");
+  ASSERT_EQ(Mkdist({"list", p.out.string()}, &out, &err), 1);
+  EXPECT_NE(out.find("disk data file zdata3.dsk is missing"), std::string::npos) << out;
+  EXPECT_NE(err.find("some records of the distribution cannot be read"), std::string::npos);
+}
+
 TEST(Distribution, WritesTheLIndexesIntoTheScriptAndKeepsEverythingElse) {
   Product p;
   p.Add("big.bin", {1, 2, 3});
