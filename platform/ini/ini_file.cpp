@@ -1,6 +1,7 @@
 #include "platform/ini/ini_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -340,6 +341,8 @@ void IniFile::save() {
   tmp += ".tmp" + std::to_string(::getpid());
   int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) throw ioError(errno, d_->file, "cannot write");
+  struct stat old {};
+  if (::stat(d_->file.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);  // the file keeps its mode
   std::size_t done = 0;
   while (done < text.size()) {
     ssize_t n = ::write(fd, text.data() + done, text.size() - done);

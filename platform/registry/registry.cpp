@@ -1,6 +1,7 @@
 #include "platform/registry/registry.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -309,6 +310,8 @@ struct Registry::Impl {
     tmp += ".tmp";  // one writer at a time holds the lock, so one name serves
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) throw ioError(errno, tmp, "cannot create");
+    struct stat old {};
+    if (::stat(s.file.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);  // the hive keeps its mode
     try {
       writeAll(fd, text, tmp);
       if (::fsync(fd) != 0) throw ioError(errno, tmp, "cannot sync");

@@ -286,6 +286,21 @@ TEST(IniWrite, SaveOnReleaseOnlyWhenModified) {
   EXPECT_EQ(slurp(moved), "[m]\r\nk=v\r\n\r\n");
 }
 
+TEST(IniWrite, SavingKeepsTheFileMode) {
+  TempDir dir;
+  auto file = dir.path() / "mode.ini";
+  spit(file, "[s]\r\nk=1\r\n");
+  std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                         std::filesystem::perms::group_read);
+  {
+    IniFile ini(file);
+    ini.writeString("s", "k", "2");
+  }
+  EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write | std::filesystem::perms::group_read);
+  EXPECT_EQ(slurp(file), "[s]\r\nk=2\r\n\r\n");
+}
+
 TEST(IniWrite, EraseSectionAndDeleteKey) {
   IniFile ini = IniFile::fromText("[a]\r\nk=1\r\nK=2\r\nj=3\r\n[b]\r\nx=1\r\n[A]\r\nz=9\r\n");
   ini.deleteKey("a", "k");
