@@ -142,6 +142,15 @@ int Pack(const std::vector<std::string>& args, std::ostream& out) {
 
   DistResult result = BuildDistribution(files, options);
   if (inf) {
+    // The wizard's space figures come from [software] Opt<N>_space, not from the files.
+    std::map<int, std::uint64_t> sizes;
+    for (const DistRecord& r : result.records) sizes[r.file.option] += r.entry.expandedSize;
+    for (const auto& [option, bytes] : sizes) {
+      std::string key = "Opt" + std::to_string(option) + "_space";
+      std::string given = inf->Value("software", key).value_or("0");
+      if (given != std::to_string(bytes))
+        out << "note: [software] " << key << " is \"" << given << "\", the option's files expand to " << bytes << " bytes\n";
+    }
     WriteLIndexes(*inf, result.records);
     WriteWhole(options.outDir / "setup.inf", inf->Serialize());
   } else {

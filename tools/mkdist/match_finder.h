@@ -1,9 +1,9 @@
 // Longest-match search for the LZ encoders: hash chains over a sliding window.
 //
-// The decoders start with a window already holding spaces, so the search runs over a virtual
-// buffer made of that preset region followed by the input; a match may reach back into the
-// preset spaces exactly as the decoder's copy would. Memory: the buffer, one hash head table and
-// one chain link per window position.
+// The decoders start with a window already holding spaces, so the search runs over virtual
+// positions: the preset region of spaces first, then the input; a match may reach back into the
+// preset spaces exactly as the decoder's copy would. Memory beyond the caller's input: one hash
+// head table and one chain link per window position.
 #pragma once
 
 #include <cstddef>
@@ -31,7 +31,7 @@ class MatchFinder {
  public:
   MatchFinder(ByteView input, const MatchParams& params);
 
-  std::size_t InputSize() const { return buffer_.size() - params_.presetSpaces; }
+  std::size_t InputSize() const { return input_.size(); }
 
   // Best match for the input byte at `pos`; positions must be asked in increasing order and
   // every position before `pos` must have been passed to Insert (Find does not insert).
@@ -39,11 +39,13 @@ class MatchFinder {
   void Insert(std::size_t pos);
 
  private:
+  std::uint8_t At(std::size_t v) const { return v < params_.presetSpaces ? 0x20 : input_[v - params_.presetSpaces]; }
   std::uint32_t HashAt(std::size_t v) const;
   void InsertVirtual(std::size_t v);
 
   MatchParams params_;
-  std::vector<std::uint8_t> buffer_;
+  ByteView input_;
+  std::size_t end_;  // one past the last virtual position
   std::vector<std::int64_t> head_;
   std::vector<std::int64_t> chain_;
 };

@@ -246,8 +246,9 @@ TEST(Distribution, WritesTheLIndexesIntoTheScriptAndKeepsEverythingElse) {
   p.Add("data/sub/table.dat", {5});
   p.Add("empty.dat", {});
   test::WriteText(p.inf, kInf);
-  std::string err;
-  ASSERT_EQ(Mkdist({"pack", "--product", p.product.string(), "--inf", p.inf.string(), "--out", p.out.string()}, nullptr, &err), 0) << err;
+  std::string out, err;
+  ASSERT_EQ(Mkdist({"pack", "--product", p.product.string(), "--inf", p.inf.string(), "--out", p.out.string()}, &out, &err), 0) << err;
+  EXPECT_NE(out.find("note: [software] Opt1_space is \"0\", the option's files expand to 4 bytes"), std::string::npos) << out;
   Bytes written = test::ReadBytes(p.out / "setup.inf");
   EXPECT_EQ(std::string(written.begin(), written.end()),
             "[software]\r\nname_display=Test\r\n\r\n"
