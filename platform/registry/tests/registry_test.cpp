@@ -298,6 +298,28 @@ TEST(RegistryRoots, ViewsShareTheirKeysWithMachine) {
   EXPECT_EQ(reg.readString(RootKey::CurrentUser, "Software\\Classes\\.vtu", ""), std::nullopt);
 }
 
+TEST(RegistryRoots, TheUsersSidComesFromUserRegInEitherWineForm) {
+  for (const char* base : {"\\\\User\\\\S-1-5-21-7-8-9-1001", "REGISTRY\\\\User\\\\S-1-5-21-7-8-9-1001"}) {
+    SCOPED_TRACE(base);
+    TempRoot root;
+    root.write("user.reg", std::string("WINE REGISTRY Version 2\n;; All keys relative to ") + base + "\n");
+    Registry reg(root.path());
+    EXPECT_EQ(reg.subkeyNames(RootKey::Users, ""), (std::vector<std::string>{".Default", "S-1-5-21-7-8-9-1001"}));
+  }
+  TempRoot none;
+  EXPECT_EQ(Registry(none.path()).subkeyNames(RootKey::Users, ""), (std::vector<std::string>{".Default", "S-1-5-21-0-0-0-1000"}));
+}
+
+TEST(RegistryRoots, LinksResolveUnderWine8sBaseLine) {
+  TempRoot root;
+  std::string text = kSystemReg;
+  const std::string oldBase = ";; All keys relative to \\\\Machine\n";
+  text.replace(text.find(oldBase), oldBase.size(), ";; All keys relative to REGISTRY\\\\Machine\n");
+  root.write("system.reg", text);
+  Registry reg(root.path());
+  EXPECT_EQ(reg.readString(RootKey::CurrentConfig, "Software", "Fonts"), "96");
+}
+
 TEST(RegistryRoots, UsersHoldsDefaultAndTheCurrentUserOnly) {
   TempRoot root;
   root.write("user.reg", "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-7-8-9-1001\n");
