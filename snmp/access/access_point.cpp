@@ -591,6 +591,7 @@ bool CAccessPoint::RunMacExchange(int timeoutMs, bool withCursor, const Binding&
     try {
       if (withCursor) showCursor();
       macResult_ = 0;
+      // Both exchanges go to the connected access point, whatever host answered last.
       snmp_->setRemoteHost(apAddress_);
       snmp_->setTimeout(timeoutMs);
       prepareMessage(MessageType::SetRequest, password_, {binding});
