@@ -325,7 +325,14 @@ bool FileSystem::isInUse(std::string_view winPath) const {
   if (!h) return false;
   struct stat st {};
   if (!statOf(*h, st) || !S_ISREG(st.st_mode)) return false;
-  return shares_->deniesWrite(keyOf(st)) || lockedByOther(*h);
+  if (shares_->deniesWrite(keyOf(st)) || lockedByOther(*h)) return true;
+  // A program running from the file: the host refuses to open it for writing ("text busy").
+  int fd = ::open(h->c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd >= 0) {
+    ::close(fd);
+    return false;
+  }
+  return errno == ETXTBSY;
 }
 
 FileVersion FileSystem::versionInfo(std::string_view winPath) const {

@@ -164,8 +164,9 @@ class FileSystem {
   // ---- the rest the installer asks ----
   // Free space of the drive a path is on ("C:\", "C:\dir", "\\SERVER\SHARE\"), from statvfs.
   std::optional<DiskFreeSpace> freeSpace(std::string_view winPath) const;
-  // True when another process holds a POSIX lock (fcntl, OFD or flock) on the file, or when this
-  // process holds it open without shared write. A missing file is not in use.
+  // True when another process holds a POSIX lock (fcntl, OFD or flock) on the file, when a program
+  // runs from it (the host says "text busy"), or when this process holds it open without shared
+  // write. A missing file or a folder is not in use.
   bool isInUse(std::string_view winPath) const;
   // The file version of a PE image; -1/-1 when there is none or the file cannot be read.
   FileVersion versionInfo(std::string_view winPath) const;

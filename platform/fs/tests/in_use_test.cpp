@@ -138,6 +138,33 @@ TEST(InUse, LockOfAnotherProcessMakesTheFileInUseUntilReleased) {
   }
 }
 
+TEST(InUse, RunningProgramIsInUse) {
+  TempDir tmp;
+  SystemRoot root = SystemRoot::create(tmp / "root", RootTemplate::nt4());
+  FileSystem files(root);
+  fs::path exe = *files.toHost("C:\\windows\\sleeper");
+  fs::copy_file("/bin/sleep", exe);
+  fs::permissions(exe, fs::perms::owner_all);
+  int ready[2];
+  ASSERT_EQ(::pipe2(ready, O_CLOEXEC), 0);
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    ::execl(exe.c_str(), "sleeper", "60", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(ready[1]);
+  // The write end closes on exec: once read() returns, the program runs from the file.
+  char c;
+  ASSERT_EQ(::read(ready[0], &c, 1), 0);
+  ::close(ready[0]);
+  EXPECT_TRUE(files.isInUse("C:\\windows\\SLEEPER"));
+  EXPECT_FALSE(files.open("C:\\windows\\sleeper", Access::Write, Share::ReadWrite, Disposition::OpenExisting));
+  ::kill(pid, SIGKILL);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_FALSE(files.isInUse("C:\\windows\\sleeper"));
+}
+
 TEST(InUse, DenyWriteOpenIsSeenByAnotherProcess) {
   TempDir tmp;
   SystemRoot root = SystemRoot::create(tmp / "root", RootTemplate::nt4());
