@@ -151,6 +151,8 @@ int Pack(const std::vector<std::string>& args, std::ostream& out) {
       if (given != std::to_string(bytes))
         out << "note: [software] " << key << " is \"" << given << "\", the option's files expand to " << bytes << " bytes\n";
     }
+    if (inf->Value("software", "medium") == "3")
+      out << "note: [software] medium is 3: the installer copies plain files and does not read this distribution\n";
     WriteLIndexes(*inf, result.records);
     WriteWhole(options.outDir / "setup.inf", inf->Serialize());
   } else {
