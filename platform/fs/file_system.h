@@ -9,11 +9,12 @@
 // - Each component is matched against what exists without regard to case, an exact match first;
 //   components that do not exist are kept as given (a file or folder about to be created).
 // - A path without a drive is taken relative to the current folder ("C:\" unless changed), "\x" is
-//   on the current drive.
+//   on the current drive, "C:x" relative to the current folder when that is on C:.
+// - Trailing dots and spaces of a name are dropped, as Windows drops them ("a.txt." is "a.txt").
 // - Rejected (no host path): unknown drives, "\\.\" device paths, device names as a component
 //   (CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, with or without an extension), embedded
 //   NUL, the characters < > " | ? * : and control characters inside names, components longer than
-//   255 bytes and paths longer than 32767 characters.
+//   255 bytes (in UTF-8), names of dots or spaces only, and paths longer than 32767 characters.
 // Symlinks that exist inside a drive are followed by the host, as Wine does; nothing in this class
 // creates one, except the drive links of mapMedium.
 //
