@@ -106,7 +106,7 @@ void MemoryNetwork::send(MemorySocket& from, const Endpoint& to, std::vector<std
   Endpoint sender{source ? *source : (from.local_.address != kAnyAddress ? from.local_.address : defaultSource_),
                   from.local_.port};
   Sent sent{clock_.now(), sender, to, std::move(data)};
-  traffic_.push_back(sent);
+  if (recordTraffic_) traffic_.push_back(sent);
   if (lossFilter_ && lossFilter_(sent)) return;
 
   Datagram datagram{sender, to.address, sent.data};

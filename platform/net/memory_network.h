@@ -46,6 +46,9 @@ class MemoryNetwork final : public Network {
     std::vector<std::uint8_t> data;
   };
   const std::vector<Sent>& traffic() const { return traffic_; }
+  void clearTraffic() { traffic_.clear(); }
+  // Long simulations can stop the record (it grows with every datagram). On by default.
+  void setRecordTraffic(bool on) { recordTraffic_ = on; }
   // Drops datagrams for which `filter` returns true (lost packets); empty = lose nothing.
   void setLossFilter(std::function<bool(const Sent&)> filter) { lossFilter_ = std::move(filter); }
 
@@ -63,6 +66,7 @@ class MemoryNetwork final : public Network {
   std::uint64_t nextSocketId_ = 1;
   std::map<std::uint64_t, MemorySocket*> sockets_;  // by id: creation order
   std::vector<Sent> traffic_;
+  bool recordTraffic_ = true;
   std::set<VirtualClock::EventId> pending_;  // deliveries on the clock, cancelled with the network
   std::function<bool(const Sent&)> lossFilter_;
 };

@@ -76,6 +76,15 @@ TEST(MemoryNetwork, UnicastPrefersTheExactBindingThenTheWildcard) {
   EXPECT_EQ(text(*w), "to six");
   EXPECT_FALSE(wildcard->receive(0));
   EXPECT_EQ(net.traffic().size(), 3u);
+  EXPECT_EQ(net.traffic()[1].to, (Endpoint{ip("127.0.0.6"), 161}));
+  EXPECT_EQ(net.traffic()[1].from, sender->localEndpoint().address == kAnyAddress
+                                       ? (Endpoint{kLoopback, sender->localEndpoint().port})
+                                       : sender->localEndpoint());
+  net.clearTraffic();
+  net.setRecordTraffic(false);
+  sender->sendTo({ip("127.0.0.5"), 161}, bytes("unrecorded"));
+  EXPECT_TRUE(net.traffic().empty());
+  EXPECT_TRUE(exact->receive(10));  // still delivered
 }
 
 TEST(MemoryNetwork, BroadcastReachesEverySocketOnThePortAndNeedsPermission) {
