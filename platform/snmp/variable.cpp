@@ -86,6 +86,7 @@ std::string Variable::valueText() const {
     case ber::Tag::OctetString:
       return std::string(value_.bytes.begin(), value_.bytes.end());
     case ber::Tag::IpAddress:
+      if (value_.bytes.size() != 4) return {};
       return formatIpv4((Ipv4{value_.bytes[0]} << 24) | (Ipv4{value_.bytes[1]} << 16) | (Ipv4{value_.bytes[2]} << 8) |
                         Ipv4{value_.bytes[3]});
     case ber::Tag::ObjectId:
