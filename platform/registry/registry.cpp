@@ -130,12 +130,37 @@ std::system_error ioError(int err, const std::filesystem::path& file, const char
   return std::system_error(err, std::generic_category(), std::string(what) + " " + file.string());
 }
 
-std::optional<std::string> readWhole(const std::filesystem::path& file) {
+// Which file a hive was read from or written to: a save by anybody replaces the file (new
+// inode) or at least changes its size or time, so an equal identity means nobody wrote since.
+struct FileId {
+  bool exists = false;
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = 0;
+  std::int64_t mtimeNs = 0;
+  bool operator==(const FileId&) const = default;
+};
+
+FileId idOf(const struct stat& st) {
+  return {true, st.st_dev, st.st_ino, st.st_size,
+          static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+FileId currentId(const std::filesystem::path& file) {
+  struct stat st {};
+  if (::stat(file.c_str(), &st) != 0) return {};
+  return idOf(st);
+}
+
+std::optional<std::string> readWhole(const std::filesystem::path& file, FileId& id) {
+  id = {};
   int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) return std::nullopt;
     throw ioError(errno, file, "cannot open");
   }
+  struct stat st {};
+  if (::fstat(fd, &st) == 0) id = idOf(st);
   std::string text;
   char buf[65536];
   for (;;) {
@@ -229,6 +254,7 @@ struct Slot {
   std::filesystem::path file;  // empty: volatile, never saved
   std::u16string base;
   Hive hive;
+  FileId seen;  // the file `hive` was last read from or written to
   std::vector<Change> pending;
 };
 
@@ -245,17 +271,20 @@ struct Registry::Impl {
     return reghive::fileTimeFromUnix(secs);
   }
 
-  Hive loadHive(const Slot& s) const {
+  Hive loadHive(const Slot& s, FileId& id) const {
+    id = {};
     if (s.file.empty()) return Hive(Hive::defaultPreamble(s.base));
-    auto text = readWhole(s.file);
+    auto text = readWhole(s.file, id);
     if (!text) return Hive(Hive::defaultPreamble(s.base));
     return Hive::parse(*text);
   }
 
   void load(Slot& s) {
-    Hive fresh = loadHive(s);
+    FileId id;
+    Hive fresh = loadHive(s, id);
     for (const auto& c : s.pending) apply(fresh, c);
     s.hive = std::move(fresh);
+    s.seen = id;
   }
 
   // Where a root and path live: the hive and the path inside it. Nothing for places no hive
@@ -303,9 +332,16 @@ struct Registry::Impl {
   void saveSlot(Slot& s) {
     if (s.file.empty() || s.pending.empty()) return;
     LockFile lock(s.file);
-    Hive fresh = loadHive(s);  // what is on disk now, other processes' saves included
-    for (const auto& c : s.pending) apply(fresh, c);
-    const std::string text = fresh.serialize();
+    // Start from what is on disk now, other processes' saves included. When nobody wrote since
+    // this object read the file, that is its own hive with the changes already applied.
+    std::optional<Hive> fresh;
+    if (currentId(s.file) != s.seen) {
+      FileId ignored;
+      fresh = loadHive(s, ignored);
+      for (const auto& c : s.pending) apply(*fresh, c);
+    }
+    Hive& result = fresh ? *fresh : s.hive;
+    const std::string text = result.serialize();
     std::filesystem::path tmp = s.file;
     tmp += ".tmp";  // one writer at a time holds the lock, so one name serves
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -320,6 +356,8 @@ struct Registry::Impl {
       ::unlink(tmp.c_str());
       throw;
     }
+    struct stat written {};
+    FileId writtenId = ::fstat(fd, &written) == 0 ? idOf(written) : FileId{};
     if (::close(fd) != 0) {
       int err = errno;
       ::unlink(tmp.c_str());
@@ -337,7 +375,8 @@ struct Registry::Impl {
       ::fsync(dfd);
       ::close(dfd);
     }
-    s.hive = std::move(fresh);
+    if (fresh) s.hive = std::move(*fresh);
+    s.seen = writtenId;  // rename keeps the inode, size and time of the file written
     s.pending.clear();
   }
 };
