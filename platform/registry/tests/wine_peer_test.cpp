@@ -24,6 +24,8 @@ class WinePeer : public ::testing::Test {
   static void SetUpTestSuite() {
     if (!haveWine()) return;
     prefix_ = new TempRoot();
+    // Wine keeps its server socket folder under TMPDIR: inside the prefix, it goes with it.
+    std::filesystem::create_directory(prefix_->path() / "tmp");
     ready_ = wine("wineboot -i") && server("-w");
   }
   static void TearDownTestSuite() {
@@ -39,7 +41,8 @@ class WinePeer : public ::testing::Test {
   }
 
   static std::string env() {
-    return "WINEPREFIX='" + prefix_->path().string() + "' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' ";
+    return "WINEPREFIX='" + prefix_->path().string() + "' TMPDIR='" + (prefix_->path() / "tmp").string() +
+           "' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' ";
   }
   // Runs a Wine program (bounded in time); the output goes to `out` when given.
   static bool wine(const std::string& args, std::string* out = nullptr) {
