@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
 
 #include "snmp/access/tests/harness.h"
 
@@ -282,6 +286,50 @@ TEST(Discovery, EndsTheConnection) {
   EXPECT_EQ(h.ap->password(), "secret") << "address and password stay stored";
   ASSERT_TRUE(h.ap->Connect("127.0.0.2", "secret"));
   EXPECT_TRUE(h.ap->GetConfiguration(config));
+}
+
+// On the in-memory network nothing leaves the process, so the real defaults can be looked at.
+TEST(Discovery, DefaultsAreTheLimitedBroadcastAndPort161) {
+  platform::VirtualClock clock;
+  platform::MemoryNetwork network(clock);
+  RecordingBoxes boxes;
+  AccessPointOptions options;
+  options.mibPath = mibPath();
+  CAccessPoint ap(AccessPointServices{network, boxes, nullptr, nullptr}, options);
+  int count = 0;
+  std::array<ApListEntry, 4> list;
+  EXPECT_TRUE(ap.FindAccessPoints(count, list));
+  EXPECT_FALSE(ap.Connect("10.0.0.9", "pw"));
+  ASSERT_EQ(network.traffic().size(), 5u);
+  EXPECT_EQ(network.traffic()[0].to, (platform::Endpoint{platform::kLimitedBroadcast, 161}));
+  EXPECT_EQ(network.traffic()[1].to, (platform::Endpoint{0x0A000009u, 161}));
+}
+
+TEST(Discovery, ControlErrorIsReportedAndEndsTheDiscovery) {
+  // A MIB in which one of the discovery variables is missing.
+  const auto dir = std::filesystem::temp_directory_path() / ("kit-access-mib-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  std::string text;
+  {
+    std::ifstream in(mibPath());
+    text.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  for (std::size_t at; (at = text.find("operEthernetAddress")) != std::string::npos;) text.replace(at, 19, "operEthernetAddrezz");
+  std::ofstream(dir / "AT76C510.mib") << text;
+  {
+    Harness h((dir / "AT76C510.mib").string());
+    ASSERT_EQ(h.ap->connectionState(), CAccessPoint::kIdle);
+    int count = 0;
+    std::array<ApListEntry, 4> list;
+    EXPECT_FALSE(h.ap->FindAccessPoints(count, list));
+    ASSERT_EQ(h.boxes.boxes.size(), 1u);
+    EXPECT_EQ(h.boxes.boxes[0].text.rfind("SnmpMib: ", 0), 0u) << h.boxes.boxes[0].text;
+    EXPECT_EQ(h.ap->connectionState(), CAccessPoint::kIdle);
+    EXPECT_FALSE(h.ap->busy());
+    EXPECT_EQ(h.cursor.depth, 0);
+    EXPECT_TRUE(managerRequests(h.network).empty());
+  }
+  std::filesystem::remove_all(dir);
 }
 
 // ---------------------------------------------------------------------------------------------
