@@ -182,8 +182,9 @@ void QtBackend::wake() {
   // Queued work must run even inside loops that are not ours (a message box's).
   if (wakePending_) return;
   wakePending_ = true;
+  // The backend's own object as the receiver: a call still queued when the backend goes is dropped.
   QMetaObject::invokeMethod(
-      qApp,
+      filter_.get(),
       [this] {
         wakePending_ = false;
         if (app_) app_->dispatchPosted();

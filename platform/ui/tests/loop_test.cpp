@@ -248,9 +248,9 @@ TEST_F(Loop, StandingAnswersAndTheLoggingMode) {
 }
 
 TEST_F(Loop, ActivationEventsFollowShowAndHide) {
+  std::vector<std::string> log;  // outlives the forms, whose destruction activates the other
   auto a = app.createForm<OkCancelForm>("TA");
   auto b = app.createForm<OkCancelForm>("TB");
-  std::vector<std::string> log;
   a->onActivate = [&] { log.push_back("A+"); };
   a->onDeactivate = [&] { log.push_back("A-"); };
   b->onActivate = [&] { log.push_back("B+"); };
