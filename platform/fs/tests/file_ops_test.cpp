@@ -332,6 +332,29 @@ TEST_F(Files, RenameAndDelete) {
   EXPECT_FALSE(files_.exists("C:\\B.TXT"));
 }
 
+TEST_F(Files, MoveBetweenHostFileSystems) {
+  fs::path other = "/dev/shm";
+  struct stat here {}, there {};
+  if (::stat(other.c_str(), &there) != 0 || ::stat(tmp_.path().c_str(), &here) != 0 || here.st_dev == there.st_dev) {
+    GTEST_SKIP() << "no second host file system at " << other;
+  }
+  TempDir medium(other);
+  ASSERT_EQ(files_.mapMedium(medium.path()), "D:\\");
+  put("D:\\payload.bin", std::string(70000, 'p'));
+  ASSERT_TRUE(files_.setDosDateTime("D:\\payload.bin", *DosDateTime::pack(1997, 3, 4, 5, 6, 8)));
+  ASSERT_TRUE(files_.rename("D:\\payload.bin", "C:\\temp\\payload.bin"));
+  EXPECT_FALSE(files_.exists("D:\\payload.bin"));
+  EXPECT_EQ(readFile(host("C:\\temp\\payload.bin")), std::string(70000, 'p'));
+  EXPECT_EQ(files_.dosDateTime("C:\\temp\\payload.bin"), DosDateTime::pack(1997, 3, 4, 5, 6, 8));
+  // A file held open on the medium stays where it is.
+  put("D:\\held.bin", "h");
+  File held = files_.openRead("D:\\held.bin", Share::ReadWrite);
+  ASSERT_TRUE(held);
+  EXPECT_FALSE(files_.rename("D:\\held.bin", "C:\\temp\\held.bin"));
+  EXPECT_TRUE(files_.exists("D:\\held.bin"));
+  EXPECT_FALSE(files_.exists("C:\\temp\\held.bin"));
+}
+
 TEST_F(Files, FoldersAndListing) {
   EXPECT_TRUE(files_.forceDirectories("C:\\Program Files\\Vendor\\Product\\bin\\"));
   EXPECT_TRUE(files_.isDirectory("c:\\program files\\vendor\\product\\BIN"));
