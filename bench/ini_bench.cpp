@@ -29,13 +29,16 @@ const Workload& workload() {
     for (int s = 0; s < kSections; ++s) {
       out.text += "[Option_" + std::to_string(s) + "]\r\n";
       for (int k = 0; k < kKeysPerSection; ++k)
-        out.text += "f" + std::to_string(k) + "=C:\\Program Files\\Demo\\file" + std::to_string(s * 1000 + k) + ".dll\r\n";
+        out.text += "f" + std::to_string(k) + "=C:\\Program Files\\Demo\\file" +
+                    std::to_string(s * 1000 + k) + ".dll\r\n";
       out.text += "\r\n";
     }
     std::mt19937 rng(42);
     for (int i = 0; i < kReads; ++i) {
-      int s = static_cast<int>(rng() % kSections), k = static_cast<int>(rng() % (kKeysPerSection + 5));  // a few misses
-      out.reads.emplace_back((i % 2 ? "OPTION_" : "option_") + std::to_string(s), (i % 3 ? "F" : "f") + std::to_string(k));
+      int s = static_cast<int>(rng() % kSections),
+          k = static_cast<int>(rng() % (kKeysPerSection + 5));  // a few misses
+      out.reads.emplace_back((i % 2 ? "OPTION_" : "option_") + std::to_string(s),
+                             (i % 3 ? "F" : "f") + std::to_string(k));
     }
     return out;
   }();
@@ -43,7 +46,8 @@ const Workload& workload() {
 }
 
 // The peer: the same reading rules, applied by scanning the whole text on every read.
-std::string naiveRead(std::string_view text, std::string_view section, std::string_view key, std::string_view def) {
+std::string naiveRead(std::string_view text, std::string_view section, std::string_view key,
+                      std::string_view def) {
   bool inSection = false;
   std::size_t pos = 0;
   while (pos < text.size()) {
@@ -98,7 +102,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
       if (r.iterations <= 0) continue;
       std::string name = r.benchmark_name();
       name = name.substr(0, name.find('/'));  // "BM_NaiveRescan/iterations:1"
-      perRun_[name] = r.cpu_accumulated_time / static_cast<double>(r.iterations);  // CPU time: the machine is shared
+      perRun_[name] =
+          r.cpu_accumulated_time / static_cast<double>(r.iterations);  // CPU time: the machine is shared
     }
   }
   void Finalize() override {
@@ -106,8 +111,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
     auto ours = perRun_.find("BM_IniFile");
     auto peer = perRun_.find("BM_NaiveRescan");
     if (ours == perRun_.end() || peer == perRun_.end() || ours->second <= 0) return;
-    std::printf("\nparse %d keys + %d reads (CPU time): IniFile %.2f ms, naive rescan %.2f ms, naive/IniFile = %.1fx\n",
-                kSections * kKeysPerSection, kReads, ours->second * 1e3, peer->second * 1e3, peer->second / ours->second);
+    std::printf(
+        "\nparse %d keys + %d reads (CPU time): IniFile %.2f ms, naive rescan %.2f ms, naive/IniFile = "
+        "%.1fx\n",
+        kSections * kKeysPerSection, kReads, ours->second * 1e3, peer->second * 1e3,
+        peer->second / ours->second);
   }
 
  private:

@@ -213,8 +213,12 @@ IniFile::~IniFile() {
   }
 }
 
-const std::filesystem::path& IniFile::fileName() const { return d_->file; }
-void IniFile::setFileName(std::filesystem::path file) { d_->file = std::move(file); }
+const std::filesystem::path& IniFile::fileName() const {
+  return d_->file;
+}
+void IniFile::setFileName(std::filesystem::path file) {
+  d_->file = std::move(file);
+}
 
 std::string IniFile::readString(std::string_view section, std::string_view key, std::string_view def) const {
   const Line* l = d_->findKey(section, key);
@@ -232,7 +236,9 @@ bool IniFile::readBool(std::string_view section, std::string_view key, bool def)
   return readInteger(section, key, def ? 1 : 0) != 0;
 }
 
-bool IniFile::sectionExists(std::string_view section) const { return d_->find(section) != nullptr; }
+bool IniFile::sectionExists(std::string_view section) const {
+  return d_->find(section) != nullptr;
+}
 
 bool IniFile::valueExists(std::string_view section, std::string_view key) const {
   return d_->findKey(section, key) != nullptr;
@@ -310,8 +316,12 @@ void IniFile::deleteKey(std::string_view section, std::string_view key) {
   d_->modified = true;
 }
 
-bool IniFile::modified() const { return d_->modified; }
-void IniFile::setAutoSave(bool on) { d_->autoSave = on; }
+bool IniFile::modified() const {
+  return d_->modified;
+}
+void IniFile::setAutoSave(bool on) {
+  d_->autoSave = on;
+}
 
 std::string IniFile::toText() const {
   std::string out;

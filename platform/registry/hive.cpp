@@ -14,9 +14,15 @@ constexpr int kMaxLinkDepth = 16;
 constexpr std::string_view kHeaderLine = "WINE REGISTRY Version 2";
 constexpr std::string_view kRelativeTo = ";; All keys relative to ";
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-bool isHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-int hexVal(char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
+bool isSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+bool isHex(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+int hexVal(char c) {
+  return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+}
 
 std::string_view skipSpaces(std::string_view s) {
   while (!s.empty() && isSpace(s.front())) s.remove_prefix(1);
@@ -67,8 +73,8 @@ std::string dumpValue(const Value& v) {
   count = out.size();
   const std::string& d = v.data.data;
   const std::uint32_t t = v.data.type;
-  if ((t == regtype::Sz || t == regtype::ExpandSz || t == regtype::MultiSz) && d.size() >= 2 && d.size() % 2 == 0 &&
-      d[d.size() - 1] == 0 && d[d.size() - 2] == 0) {
+  if ((t == regtype::Sz || t == regtype::ExpandSz || t == regtype::MultiSz) && d.size() >= 2 &&
+      d.size() % 2 == 0 && d[d.size() - 1] == 0 && d[d.size() - 2] == 0) {
     if (t != regtype::Sz) {
       char buf[24];
       std::snprintf(buf, sizeof buf, "str(%x):", t);
@@ -81,7 +87,8 @@ std::string dumpValue(const Value& v) {
   }
   if (t == regtype::Dword && d.size() == 4) {
     std::uint32_t x = static_cast<unsigned char>(d[0]) | (static_cast<unsigned char>(d[1]) << 8) |
-                      (static_cast<unsigned char>(d[2]) << 16) | (static_cast<std::uint32_t>(static_cast<unsigned char>(d[3])) << 24);
+                      (static_cast<unsigned char>(d[2]) << 16) |
+                      (static_cast<std::uint32_t>(static_cast<unsigned char>(d[3])) << 24);
     return out + "dword:" + hex8(x);
   }
   if (t == regtype::Binary) {
@@ -164,7 +171,8 @@ bool parseHexBytes(std::string_view& s, std::string& out) {
 
 // Parses the value starting at lines[i] (already trimmed at the front into `first`);
 // `i` moves past continuation lines on success.
-std::optional<Value> parseValue(const std::vector<std::string_view>& lines, std::size_t& i, std::string_view first) {
+std::optional<Value> parseValue(const std::vector<std::string_view>& lines, std::size_t& i,
+                                std::string_view first) {
   Value v;
   std::string_view s = first;
   if (s.front() == '@') {
@@ -210,7 +218,8 @@ std::optional<Value> parseValue(const std::vector<std::string_view>& lines, std:
         if (s.empty()) break;
         // The backslash must end the line, and the data goes on in a line of its own: anything
         // else is no value this reader would write back the same way, so it stays a kept line.
-        if (s.front() != '\\' || !skipSpaces(s.substr(1)).empty() || last + 1 >= lines.size()) return std::nullopt;
+        if (s.front() != '\\' || !skipSpaces(s.substr(1)).empty() || last + 1 >= lines.size())
+          return std::nullopt;
         s = skipSpaces(lines[++last]);
         if (s.empty()) return std::nullopt;
       }
@@ -244,7 +253,8 @@ Key* addChild(Key& parent, std::u16string name, bool sorted) {
 bool emitted(const Key& k) {
   if (!k.parent) return k.fromFile || !k.entries.empty();
   if (k.fromFile || !k.entries.empty() || k.children.empty()) return true;
-  return std::any_of(k.options.begin(), k.options.end(), [](const std::string& o) { return !o.starts_with("#time="); });
+  return std::any_of(k.options.begin(), k.options.end(),
+                     [](const std::string& o) { return !o.starts_with("#time="); });
 }
 
 void serializeKey(const Key& k, std::string& out) {
@@ -305,14 +315,38 @@ std::optional<std::pair<std::u16string, std::size_t>> parseEscaped(std::string_v
     if (++i >= src.size()) return std::nullopt;
     char c = src[i];
     switch (c) {
-      case 'a': out += u'\a'; ++i; break;
-      case 'b': out += u'\b'; ++i; break;
-      case 'e': out += u'\x1b'; ++i; break;
-      case 'f': out += u'\f'; ++i; break;
-      case 'n': out += u'\n'; ++i; break;
-      case 'r': out += u'\r'; ++i; break;
-      case 't': out += u'\t'; ++i; break;
-      case 'v': out += u'\v'; ++i; break;
+      case 'a':
+        out += u'\a';
+        ++i;
+        break;
+      case 'b':
+        out += u'\b';
+        ++i;
+        break;
+      case 'e':
+        out += u'\x1b';
+        ++i;
+        break;
+      case 'f':
+        out += u'\f';
+        ++i;
+        break;
+      case 'n':
+        out += u'\n';
+        ++i;
+        break;
+      case 'r':
+        out += u'\r';
+        ++i;
+        break;
+      case 't':
+        out += u'\t';
+        ++i;
+        break;
+      case 'v':
+        out += u'\v';
+        ++i;
+        break;
       case 'x': {
         ++i;
         if (i >= src.size() || !isHex(src[i])) {
@@ -324,9 +358,17 @@ std::optional<std::pair<std::u16string, std::size_t>> parseEscaped(std::string_v
         out += static_cast<char16_t>(v);
         break;
       }
-      case '0': case '1': case '2': case '3': case '4': case '5': case '6': case '7': {
+      case '0':
+      case '1':
+      case '2':
+      case '3':
+      case '4':
+      case '5':
+      case '6':
+      case '7': {
         unsigned v = 0;
-        for (int k = 0; k < 3 && i < src.size() && src[i] >= '0' && src[i] <= '7'; ++k) v = v * 8 + (src[i++] - '0');
+        for (int k = 0; k < 3 && i < src.size() && src[i] >= '0' && src[i] <= '7'; ++k)
+          v = v * 8 + (src[i++] - '0');
         out += static_cast<char16_t>(v);
         break;
       }
@@ -379,13 +421,17 @@ Value* Key::findValue(std::u16string_view n) {
   return nullptr;
 }
 
-const Value* Key::findValue(std::u16string_view n) const { return const_cast<Key*>(this)->findValue(n); }
-
-bool Key::isLink() const {
-  return std::any_of(options.begin(), options.end(), [](const std::string& o) { return o.starts_with("#link"); });
+const Value* Key::findValue(std::u16string_view n) const {
+  return const_cast<Key*>(this)->findValue(n);
 }
 
-Hive::Hive(std::vector<std::string> preamble) : preamble_(std::move(preamble)), root_(std::make_unique<Key>()) {}
+bool Key::isLink() const {
+  return std::any_of(options.begin(), options.end(),
+                     [](const std::string& o) { return o.starts_with("#link"); });
+}
+
+Hive::Hive(std::vector<std::string> preamble)
+    : preamble_(std::move(preamble)), root_(std::make_unique<Key>()) {}
 Hive::Hive(Hive&&) noexcept = default;
 Hive& Hive::operator=(Hive&&) noexcept = default;
 Hive::~Hive() = default;
@@ -410,7 +456,9 @@ WPath Hive::base() const {
   return {};
 }
 
-bool Hive::empty() const { return root_->children.empty() && root_->entries.empty(); }
+bool Hive::empty() const {
+  return root_->children.empty() && root_->entries.empty();
+}
 
 Hive Hive::parse(std::string_view text) {
   Hive h;
@@ -549,9 +597,13 @@ Key* Hive::resolve(const WPath& path, bool create, bool followLast, std::uint64_
   return k;
 }
 
-Key* Hive::find(const WPath& path, bool followLast) const { return resolve(path, false, followLast, 0, 0); }
+Key* Hive::find(const WPath& path, bool followLast) const {
+  return resolve(path, false, followLast, 0, 0);
+}
 
-Key* Hive::create(const WPath& path, std::uint64_t now) { return resolve(path, true, true, now, 0); }
+Key* Hive::create(const WPath& path, std::uint64_t now) {
+  return resolve(path, true, true, now, 0);
+}
 
 bool Hive::remove(const WPath& path, std::uint64_t now) {
   if (path.empty()) return false;
@@ -583,8 +635,9 @@ void Hive::setValue(Key& key, std::u16string_view name, const RegistryValue& val
 }
 
 bool Hive::deleteValue(Key& key, std::u16string_view name, std::uint64_t now) {
-  auto it = std::find_if(key.entries.begin(), key.entries.end(),
-                         [&](const Entry& x) { return x.isValue && regtext::equalFolded(x.value.name, name); });
+  auto it = std::find_if(key.entries.begin(), key.entries.end(), [&](const Entry& x) {
+    return x.isValue && regtext::equalFolded(x.value.name, name);
+  });
   if (it == key.entries.end()) return false;
   key.entries.erase(it);
   touch(key, now);

@@ -15,9 +15,15 @@ namespace {
 using std::u16string;
 using std::u16string_view;
 
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r'; }
-bool isHex(char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F'); }
-unsigned hexVal(char16_t c) { return c <= u'9' ? c - u'0' : (c | 0x20) - u'a' + 10; }
+bool isBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\r';
+}
+bool isHex(char16_t c) {
+  return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+unsigned hexVal(char16_t c) {
+  return c <= u'9' ? c - u'0' : (c | 0x20) - u'a' + 10;
+}
 
 u16string_view trim(u16string_view s) {
   while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
@@ -27,7 +33,8 @@ u16string_view trim(u16string_view s) {
 
 u16string decode(std::string_view bytes, bool& unicode) {
   unicode = false;
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+      static_cast<unsigned char>(bytes[1]) == 0xFE) {
     unicode = true;
     return regtext::fromLeBytes(bytes.substr(2));
   }

@@ -1,8 +1,8 @@
 #include "platform/registry/registry.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -24,36 +24,55 @@ using reghive::WPath;
 
 std::optional<RootKey> rootFromCode(int code) {
   switch (code) {
-    case 2: return RootKey::ClassesRoot;
-    case 3: return RootKey::CurrentUser;
-    case 4: return RootKey::LocalMachine;
-    case 5: return RootKey::Users;
-    case 7: return RootKey::CurrentConfig;
-    case 8: return RootKey::DynData;
-    default: return std::nullopt;
+    case 2:
+      return RootKey::ClassesRoot;
+    case 3:
+      return RootKey::CurrentUser;
+    case 4:
+      return RootKey::LocalMachine;
+    case 5:
+      return RootKey::Users;
+    case 7:
+      return RootKey::CurrentConfig;
+    case 8:
+      return RootKey::DynData;
+    default:
+      return std::nullopt;
   }
 }
 
 int rootCode(RootKey root) {
   switch (root) {
-    case RootKey::ClassesRoot: return 2;
-    case RootKey::CurrentUser: return 3;
-    case RootKey::LocalMachine: return 4;
-    case RootKey::Users: return 5;
-    case RootKey::CurrentConfig: return 7;
-    case RootKey::DynData: return 8;
+    case RootKey::ClassesRoot:
+      return 2;
+    case RootKey::CurrentUser:
+      return 3;
+    case RootKey::LocalMachine:
+      return 4;
+    case RootKey::Users:
+      return 5;
+    case RootKey::CurrentConfig:
+      return 7;
+    case RootKey::DynData:
+      return 8;
   }
   return 0;
 }
 
 std::string_view rootName(RootKey root) {
   switch (root) {
-    case RootKey::ClassesRoot: return "HKEY_CLASSES_ROOT";
-    case RootKey::CurrentUser: return "HKEY_CURRENT_USER";
-    case RootKey::LocalMachine: return "HKEY_LOCAL_MACHINE";
-    case RootKey::Users: return "HKEY_USERS";
-    case RootKey::CurrentConfig: return "HKEY_CURRENT_CONFIG";
-    case RootKey::DynData: return "HKEY_DYN_DATA";
+    case RootKey::ClassesRoot:
+      return "HKEY_CLASSES_ROOT";
+    case RootKey::CurrentUser:
+      return "HKEY_CURRENT_USER";
+    case RootKey::LocalMachine:
+      return "HKEY_LOCAL_MACHINE";
+    case RootKey::Users:
+      return "HKEY_USERS";
+    case RootKey::CurrentConfig:
+      return "HKEY_CURRENT_CONFIG";
+    case RootKey::DynData:
+      return "HKEY_DYN_DATA";
   }
   return "";
 }
@@ -100,7 +119,8 @@ std::optional<std::string> RegistryValue::asString() const {
 
 std::optional<std::uint32_t> RegistryValue::asDword() const {
   if (type != regtype::Dword || data.size() != 4) return std::nullopt;
-  return static_cast<std::uint32_t>(static_cast<unsigned char>(data[0]) | (static_cast<unsigned char>(data[1]) << 8) |
+  return static_cast<std::uint32_t>(static_cast<unsigned char>(data[0]) |
+                                    (static_cast<unsigned char>(data[1]) << 8) |
                                     (static_cast<unsigned char>(data[2]) << 16)) |
          (static_cast<std::uint32_t>(static_cast<unsigned char>(data[3])) << 24);
 }
@@ -267,7 +287,8 @@ struct Registry::Impl {
   std::u16string userSid{kDefaultUserSid};
 
   std::uint64_t now() const {
-    std::int64_t secs = options.clock ? options.clock->wallSeconds() : static_cast<std::int64_t>(std::time(nullptr));
+    std::int64_t secs =
+        options.clock ? options.clock->wallSeconds() : static_cast<std::int64_t>(std::time(nullptr));
     return reghive::fileTimeFromUnix(secs);
   }
 
@@ -301,12 +322,16 @@ struct Registry::Impl {
       return Place{&s, std::move(full)};
     };
     switch (root) {
-      case RootKey::LocalMachine: return Place{&machine, p};
-      case RootKey::ClassesRoot: return prefixed(machine, {u"Software", u"Classes"});
+      case RootKey::LocalMachine:
+        return Place{&machine, p};
+      case RootKey::ClassesRoot:
+        return prefixed(machine, {u"Software", u"Classes"});
       case RootKey::CurrentConfig:
         return prefixed(machine, {u"System", u"CurrentControlSet", u"Hardware Profiles", u"Current"});
-      case RootKey::CurrentUser: return Place{&user, p};
-      case RootKey::DynData: return Place{&dyn, p};
+      case RootKey::CurrentUser:
+        return Place{&user, p};
+      case RootKey::DynData:
+        return Place{&dyn, p};
       case RootKey::Users: {
         if (p.empty()) return std::nullopt;
         Slot* s = regtext::equalFolded(p[0], u".Default") ? &userDefault
@@ -381,7 +406,8 @@ struct Registry::Impl {
   }
 };
 
-Registry::Registry(std::filesystem::path rootFolder, RegistryOptions options) : impl_(std::make_unique<Impl>()) {
+Registry::Registry(std::filesystem::path rootFolder, RegistryOptions options)
+    : impl_(std::make_unique<Impl>()) {
   Impl& m = *impl_;
   m.folder = std::move(rootFolder);
   m.options = std::move(options);
@@ -411,7 +437,9 @@ Registry::~Registry() {
   }
 }
 
-const std::filesystem::path& Registry::rootFolder() const { return impl_->folder; }
+const std::filesystem::path& Registry::rootFolder() const {
+  return impl_->folder;
+}
 
 bool Registry::keyExists(RootKey root, std::string_view path) const {
   if (root == RootKey::Users && splitApiPath(path).empty()) return true;
@@ -461,7 +489,8 @@ std::vector<std::string> Registry::valueNames(RootKey root, std::string_view pat
   return out;
 }
 
-std::optional<RegistryValue> Registry::readValue(RootKey root, std::string_view path, std::string_view name) const {
+std::optional<RegistryValue> Registry::readValue(RootKey root, std::string_view path,
+                                                 std::string_view name) const {
   const Key* k = impl_->findKey(root, path);
   if (!k) return std::nullopt;
   const reghive::Value* v = k->findValue(regtext::fromAnsi(name));
@@ -469,17 +498,20 @@ std::optional<RegistryValue> Registry::readValue(RootKey root, std::string_view 
   return v->data;
 }
 
-std::optional<std::string> Registry::readString(RootKey root, std::string_view path, std::string_view name) const {
+std::optional<std::string> Registry::readString(RootKey root, std::string_view path,
+                                                std::string_view name) const {
   auto v = readValue(root, path, name);
   return v ? v->asString() : std::nullopt;
 }
 
-std::optional<std::uint32_t> Registry::readDword(RootKey root, std::string_view path, std::string_view name) const {
+std::optional<std::uint32_t> Registry::readDword(RootKey root, std::string_view path,
+                                                 std::string_view name) const {
   auto v = readValue(root, path, name);
   return v ? v->asDword() : std::nullopt;
 }
 
-bool Registry::writeValue(RootKey root, std::string_view path, std::string_view name, const RegistryValue& value) {
+bool Registry::writeValue(RootKey root, std::string_view path, std::string_view name,
+                          const RegistryValue& value) {
   auto pl = impl_->place(root, path);
   if (!pl) return false;
   std::uint64_t when = impl_->now();
@@ -491,7 +523,8 @@ bool Registry::writeValue(RootKey root, std::string_view path, std::string_view 
   return true;
 }
 
-bool Registry::writeString(RootKey root, std::string_view path, std::string_view name, std::string_view ansi) {
+bool Registry::writeString(RootKey root, std::string_view path, std::string_view name,
+                           std::string_view ansi) {
   return writeValue(root, path, name, RegistryValue::fromString(ansi));
 }
 
@@ -511,7 +544,8 @@ bool Registry::deleteValue(RootKey root, std::string_view path, std::string_view
 }
 
 bool Registry::modified() const {
-  return !impl_->machine.pending.empty() || !impl_->user.pending.empty() || !impl_->userDefault.pending.empty();
+  return !impl_->machine.pending.empty() || !impl_->user.pending.empty() ||
+         !impl_->userDefault.pending.empty();
 }
 
 void Registry::save() {

@@ -13,8 +13,8 @@
 // (and text that has no ANSI form) survive a load and save unchanged.
 //
 // Changes stay in memory until save() (the destructor saves what is left, swallowing errors, so
-// a caller that must learn of a failure calls save() itself). save() is atomic per hive (temporary file beside, fsync,
-// rename) and runs under an flock on "<hive>.lock"; it re-reads the hive under the lock and
+// a caller that must learn of a failure calls save() itself). save() is atomic per hive (temporary file
+// beside, fsync, rename) and runs under an flock on "<hive>.lock"; it re-reads the hive under the lock and
 // applies this object's changes to what it finds, so two processes writing different keys
 // never lose each other's writes (for the same value the later save wins).
 #pragma once

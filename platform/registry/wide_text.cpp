@@ -55,7 +55,8 @@ std::u16string fromUtf8Lenient(std::string_view s) {
       cp = (cp << 6) | (c & 0x3F);
     }
     // Overlong forms and values beyond Unicode are no UTF-8: take the byte as it is.
-    if (ok && ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))))
+    if (ok && ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) ||
+               (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))))
       ok = false;
     if (!ok) {
       out += static_cast<char16_t>(b);
@@ -82,7 +83,9 @@ std::string toUtf8(std::u16string_view w) {
   return out;
 }
 
-std::u16string fromAnsi(std::string_view ansi) { return fromUtf8Lenient(ansiToUtf8(ansi)); }
+std::u16string fromAnsi(std::string_view ansi) {
+  return fromUtf8Lenient(ansiToUtf8(ansi));
+}
 
 std::string toAnsi(std::u16string_view wide) {
   std::string out;
@@ -149,7 +152,8 @@ std::u16string fromLeBytes(std::string_view b) {
   std::u16string out;
   out.reserve(b.size() / 2);
   for (std::size_t i = 0; i + 1 < b.size(); i += 2)
-    out += static_cast<char16_t>(static_cast<unsigned char>(b[i]) | (static_cast<unsigned char>(b[i + 1]) << 8));
+    out +=
+        static_cast<char16_t>(static_cast<unsigned char>(b[i]) | (static_cast<unsigned char>(b[i + 1]) << 8));
   return out;
 }
 

@@ -156,8 +156,8 @@ TEST(IniRead, IntegersAndBooleans) {
 }
 
 TEST(IniRead, ListsSectionsAndKeysOnceInFileOrder) {
-  IniFile ini = IniFile::fromText(
-      "pre=1\r\n[B]\r\nz=1\r\nnote\r\nA=2\r\nz=3\r\n[a]\r\nq=1\r\n[b]\r\ny=1\r\n");
+  IniFile ini =
+      IniFile::fromText("pre=1\r\n[B]\r\nz=1\r\nnote\r\nA=2\r\nz=3\r\n[a]\r\nq=1\r\n[b]\r\ny=1\r\n");
   EXPECT_EQ(ini.sectionNames(), (std::vector<std::string>{"B", "a"}));
   EXPECT_EQ(ini.keyNames("b"), (std::vector<std::string>{"z", "A"}));
   EXPECT_TRUE(ini.keyNames("missing").empty());
@@ -225,7 +225,9 @@ TEST(IniWrite, ExistingFileIsUpdatedInPlaceKeepingForeignLines) {
       "\r\n"
       "[files]\r\n"
       "total=0\r\n"
-      "keep=" + kHuge + "\r\n"
+      "keep=" +
+      kHuge +
+      "\r\n"
       "\x1a";
   spit(file, before);
   {
@@ -246,22 +248,35 @@ TEST(IniWrite, ExistingFileIsUpdatedInPlaceKeepingForeignLines) {
             "\r\n"
             "[files]\r\n"
             "total=2\r\n"
-            "keep=" + kHuge + "\r\n"
-            "\r\n"
-            "[Option_1]\r\n"
-            "f1=C:\\Demo\\a.exe\r\n"
-            "\r\n");
+            "keep=" +
+                kHuge +
+                "\r\n"
+                "\r\n"
+                "[Option_1]\r\n"
+                "f1=C:\\Demo\\a.exe\r\n"
+                "\r\n");
 }
 
 TEST(IniWrite, SaveOnReleaseOnlyWhenModified) {
   TempDir dir;
   auto file = dir.path() / "a.ini";
   spit(file, "[s]\nk=1\n");  // bare LF: an unmodified file is never rewritten
-  { IniFile ini(file); EXPECT_EQ(ini.readString("s", "k", ""), "1"); }
+  {
+    IniFile ini(file);
+    EXPECT_EQ(ini.readString("s", "k", ""), "1");
+  }
   EXPECT_EQ(slurp(file), "[s]\nk=1\n");
-  { IniFile ini(file); ini.writeString("s", "k", "1"); EXPECT_FALSE(ini.modified()); }
+  {
+    IniFile ini(file);
+    ini.writeString("s", "k", "1");
+    EXPECT_FALSE(ini.modified());
+  }
   EXPECT_EQ(slurp(file), "[s]\nk=1\n");
-  { IniFile ini(file); ini.writeString("s", "k", "2"); EXPECT_TRUE(ini.modified()); }
+  {
+    IniFile ini(file);
+    ini.writeString("s", "k", "2");
+    EXPECT_TRUE(ini.modified());
+  }
   EXPECT_EQ(slurp(file), "[s]\r\nk=2\r\n\r\n");
   {
     IniFile ini(file);
@@ -273,7 +288,10 @@ TEST(IniWrite, SaveOnReleaseOnlyWhenModified) {
   auto fresh = dir.path() / "fresh.ini";
   { IniFile ini(fresh); }
   EXPECT_FALSE(std::filesystem::exists(fresh));
-  { IniFile ini(fresh); ini.writeString("a", "b", "c"); }
+  {
+    IniFile ini(fresh);
+    ini.writeString("a", "b", "c");
+  }
   EXPECT_EQ(slurp(fresh), "[a]\r\nb=c\r\n\r\n");
   // Moving hands the pending save to the new owner; it happens once.
   auto moved = dir.path() / "moved.ini";
@@ -290,14 +308,16 @@ TEST(IniWrite, SavingKeepsTheFileMode) {
   TempDir dir;
   auto file = dir.path() / "mode.ini";
   spit(file, "[s]\r\nk=1\r\n");
-  std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+  std::filesystem::permissions(file, std::filesystem::perms::owner_read |
+                                         std::filesystem::perms::owner_write |
                                          std::filesystem::perms::group_read);
   {
     IniFile ini(file);
     ini.writeString("s", "k", "2");
   }
   EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
-            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write | std::filesystem::perms::group_read);
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                std::filesystem::perms::group_read);
   EXPECT_EQ(slurp(file), "[s]\r\nk=2\r\n\r\n");
 }
 
@@ -335,7 +355,8 @@ TEST(IniWrite, WrittenValuesReadBackAfterReload) {
   }
   IniFile ini(file);
   EXPECT_EQ(ini.readInteger("SEC0", "K0", -1), 1000);
-  for (int i = 1; i < 50; ++i) EXPECT_EQ(ini.readInteger("sec" + std::to_string(i % 7), "k" + std::to_string(i), -1), i);
+  for (int i = 1; i < 50; ++i)
+    EXPECT_EQ(ini.readInteger("sec" + std::to_string(i % 7), "k" + std::to_string(i), -1), i);
   EXPECT_EQ(ini.sectionNames().size(), 7u);
 }
 

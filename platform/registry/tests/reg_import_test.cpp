@@ -21,7 +21,9 @@ std::string utf16le(std::u16string_view s, bool bom) {
   return out;
 }
 
-std::string utf16z(std::u16string_view s) { return utf16le(s, false) + std::string(2, '\0'); }
+std::string utf16z(std::u16string_view s) {
+  return utf16le(s, false) + std::string(2, '\0');
+}
 
 // The same content as each version of regedit writes it.
 const std::string kRegedit4 =
@@ -68,10 +70,13 @@ void expectImported(const Registry& reg) {
   EXPECT_EQ(reg.readString(RootKey::LocalMachine, demo, "path"), "C:\\Program Files\\Demo");
   EXPECT_EQ(reg.readString(RootKey::LocalMachine, demo, "caf\xc9"), "\x80 5");
   EXPECT_EQ(reg.readDword(RootKey::LocalMachine, demo, "Count"), 31u);
-  EXPECT_EQ(reg.readValue(RootKey::LocalMachine, demo, "Bin"), (RegistryValue{regtype::Binary, std::string("\0\1\2\xff", 4)}));
-  EXPECT_EQ(reg.readValue(RootKey::LocalMachine, demo, "Exp"), (RegistryValue{regtype::ExpandSz, utf16z(u"%windir%")}));
+  EXPECT_EQ(reg.readValue(RootKey::LocalMachine, demo, "Bin"),
+            (RegistryValue{regtype::Binary, std::string("\0\1\2\xff", 4)}));
+  EXPECT_EQ(reg.readValue(RootKey::LocalMachine, demo, "Exp"),
+            (RegistryValue{regtype::ExpandSz, utf16z(u"%windir%")}));
   EXPECT_EQ(reg.readString(RootKey::LocalMachine, demo, "Exp"), "%windir%");
-  EXPECT_EQ(reg.readValue(RootKey::LocalMachine, demo, "Multi")->asMultiString(), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(reg.readValue(RootKey::LocalMachine, demo, "Multi")->asMultiString(),
+            (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(reg.readString(RootKey::LocalMachine, "Software\\Classes\\.vtu", ""), "vtufile");
   EXPECT_EQ(reg.readString(RootKey::CurrentUser, "Software\\Vantrel", "User"), "me");
 }
@@ -83,9 +88,12 @@ TEST(RegImport, BothVersionsGiveTheSameRegistry) {
   };
   std::string utf8;
   for (char16_t c : kRegedit5) {
-    if (c == u'\u00e9') utf8 += "\xc3\xa9";
-    else if (c == u'\u20ac') utf8 += "\xe2\x82\xac";
-    else utf8 += static_cast<char>(c);
+    if (c == u'\u00e9')
+      utf8 += "\xc3\xa9";
+    else if (c == u'\u20ac')
+      utf8 += "\xe2\x82\xac";
+    else
+      utf8 += static_cast<char>(c);
   }
   const Case cases[] = {
       {"REGEDIT4, ANSI", kRegedit4},
@@ -174,7 +182,8 @@ TEST(RegImport, StringEscapes) {
     SCOPED_TRACE(c.written);
     TempRoot root;
     Registry reg(root.path());
-    RegImportResult r = importRegText(reg, std::string("REGEDIT4\n[HKEY_CURRENT_USER\\T]\n\"v\"=\"") + c.written + "\"\n");
+    RegImportResult r =
+        importRegText(reg, std::string("REGEDIT4\n[HKEY_CURRENT_USER\\T]\n\"v\"=\"") + c.written + "\"\n");
     ASSERT_TRUE(r.errors.empty()) << r.errors.front();
     EXPECT_EQ(reg.readValue(RootKey::CurrentUser, "T", "v")->data, utf16z(c.text));
   }
@@ -183,7 +192,8 @@ TEST(RegImport, StringEscapes) {
 TEST(RegImport, NotARegFile) {
   TempRoot root;
   Registry reg(root.path());
-  for (const char* text : {"", "\n\n", "REGEDIT5\n[HKEY_LOCAL_MACHINE\\A]\n", "[HKEY_LOCAL_MACHINE\\A]\n@=\"x\"\n"}) {
+  for (const char* text :
+       {"", "\n\n", "REGEDIT5\n[HKEY_LOCAL_MACHINE\\A]\n", "[HKEY_LOCAL_MACHINE\\A]\n@=\"x\"\n"}) {
     RegImportResult r = importRegText(reg, text);
     EXPECT_FALSE(r.recognised) << text;
   }
@@ -196,7 +206,9 @@ TEST(RegImport, NotARegFile) {
 
 TEST(RegImport, FromFileAndShortRootNames) {
   TempRoot root;
-  root.write("vtu.reg", "REGEDIT4\n\n[HKLM\\Software\\Short]\n\"a\"=\"1\"\n[hkey_users\\.DEFAULT\\Env]\n\"b\"=dword:2\n");
+  root.write(
+      "vtu.reg",
+      "REGEDIT4\n\n[HKLM\\Software\\Short]\n\"a\"=\"1\"\n[hkey_users\\.DEFAULT\\Env]\n\"b\"=dword:2\n");
   Registry reg(root.path());
   RegImportResult r = importRegFile(reg, root.path() / "vtu.reg");
   EXPECT_TRUE(r.recognised);
@@ -207,14 +219,20 @@ TEST(RegImport, FromFileAndShortRootNames) {
 
 TEST(RegImport, RandomInputNeverCrashes) {
   std::mt19937 rng(99);
-  const std::string pieces[] = {"[", "]", "[-", "HKEY_LOCAL_MACHINE\\", "HKCU\\", "\\", "\"", "=", "@", "-", "hex:",
-                                "hex(7):", "hex(", "dword:", "ff,", "\n", "\r\n", ";", " "};
+  const std::string pieces[] = {"[",      "]",      "[-",   "HKEY_LOCAL_MACHINE\\",
+                                "HKCU\\", "\\",     "\"",   "=",
+                                "@",      "-",      "hex:", "hex(7):",
+                                "hex(",   "dword:", "ff,",  "\n",
+                                "\r\n",   ";",      " "};
   TempRoot root;
   Registry reg(root.path());
   for (int round = 0; round < 300; ++round) {
-    std::string text = round % 3 == 0 ? "" : round % 3 == 1 ? "REGEDIT4\n" : "Windows Registry Editor Version 5.00\n";
+    std::string text = round % 3 == 0   ? ""
+                       : round % 3 == 1 ? "REGEDIT4\n"
+                                        : "Windows Registry Editor Version 5.00\n";
     int n = static_cast<int>(rng() % 120);
-    for (int i = 0; i < n; ++i) text += rng() % 5 ? pieces[rng() % std::size(pieces)] : std::string(1, static_cast<char>(rng()));
+    for (int i = 0; i < n; ++i)
+      text += rng() % 5 ? pieces[rng() % std::size(pieces)] : std::string(1, static_cast<char>(rng()));
     RegImportResult r = importRegText(reg, text);
     EXPECT_GE(r.valuesWritten, 0);
   }

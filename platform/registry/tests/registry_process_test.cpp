@@ -42,7 +42,8 @@ TEST(RegistryCrash, KilledBeforeRenameLeavesThePreviousHiveWhole) {
   TempRoot root;
   {
     Registry reg(root.path());
-    for (int i = 0; i < 20; ++i) reg.writeString(RootKey::LocalMachine, "Software\\Before", "v" + std::to_string(i), "old");
+    for (int i = 0; i < 20; ++i)
+      reg.writeString(RootKey::LocalMachine, "Software\\Before", "v" + std::to_string(i), "old");
     reg.save();
   }
   const std::string before = root.read("system.reg");
@@ -59,7 +60,8 @@ TEST(RegistryCrash, KilledBeforeRenameLeavesThePreviousHiveWhole) {
     };
     Registry reg(root.path(), opts);
     reg.deleteKey(RootKey::LocalMachine, "Software\\Before");
-    for (int i = 0; i < 500; ++i) reg.writeString(RootKey::LocalMachine, "Software\\After", "v" + std::to_string(i), "new");
+    for (int i = 0; i < 500; ++i)
+      reg.writeString(RootKey::LocalMachine, "Software\\After", "v" + std::to_string(i), "new");
     reg.save();
     return true;
   });
@@ -95,7 +97,8 @@ TEST(RegistryConcurrency, ProcessesWritingDifferentKeysKeepEachOthersWrites) {
       for (int r = 0; r < kRounds; ++r) {
         Registry reg(root.path());
         std::string key = "Software\\Writer" + std::to_string(w);
-        reg.writeDword(RootKey::LocalMachine, key, "round" + std::to_string(r), static_cast<std::uint32_t>(r));
+        reg.writeDword(RootKey::LocalMachine, key, "round" + std::to_string(r),
+                       static_cast<std::uint32_t>(r));
         reg.writeString(RootKey::CurrentUser, key, "last", std::to_string(r));
         reg.save();
       }
@@ -108,7 +111,8 @@ TEST(RegistryConcurrency, ProcessesWritingDifferentKeysKeepEachOthersWrites) {
     std::string key = "Software\\Writer" + std::to_string(w);
     EXPECT_EQ(reg.valueNames(RootKey::LocalMachine, key).size(), static_cast<std::size_t>(kRounds)) << key;
     for (int r = 0; r < kRounds; ++r) {
-      EXPECT_EQ(reg.readDword(RootKey::LocalMachine, key, "round" + std::to_string(r)), static_cast<std::uint32_t>(r));
+      EXPECT_EQ(reg.readDword(RootKey::LocalMachine, key, "round" + std::to_string(r)),
+                static_cast<std::uint32_t>(r));
     }
     EXPECT_EQ(reg.readString(RootKey::CurrentUser, key, "last"), std::to_string(kRounds - 1));
   }
@@ -126,7 +130,8 @@ TEST(RegistryConcurrency, LongLivedObjectsMergeTheirChangesOnSave) {
       char c;
       if (::read(go[0], &c, 1) != 0) return false;  // wait until the parent closes the pipe
       for (int i = 0; i < 10; ++i) {
-        reg.writeString(RootKey::LocalMachine, std::string("Software\\") + name, "n" + std::to_string(i), name);
+        reg.writeString(RootKey::LocalMachine, std::string("Software\\") + name, "n" + std::to_string(i),
+                        name);
         reg.save();
       }
       return true;

@@ -118,7 +118,9 @@ TEST(Hive, EveryValueOfTheTypedHiveReadsAsWineMeansIt) {
     EXPECT_EQ(v->data, c.expected.data);
   }
   EXPECT_FALSE(reg.readValue(RootKey::LocalMachine, demo, "Broken").has_value());
-  EXPECT_EQ(reg.readString(RootKey::LocalMachine, demo, "unicode"), "caf\xe9 \x80" "5 ?");
+  EXPECT_EQ(reg.readString(RootKey::LocalMachine, demo, "unicode"),
+            "caf\xe9 \x80"
+            "5 ?");
   EXPECT_EQ(reg.readString(RootKey::LocalMachine, demo, "Expand"), "%SystemRoot%\\system32");
   EXPECT_EQ(reg.readString(RootKey::LocalMachine, demo, "Count"), std::nullopt);  // not a string
   EXPECT_EQ(reg.readDword(RootKey::LocalMachine, demo, "count"), 31u);
@@ -126,7 +128,8 @@ TEST(Hive, EveryValueOfTheTypedHiveReadsAsWineMeansIt) {
             (std::vector<std::string>{"one", "two"}));
   EXPECT_EQ(reg.readString(RootKey::ClassesRoot, ".TXT", ""), "txtfile");
   EXPECT_EQ(reg.valueNames(RootKey::ClassesRoot, ".txt"), (std::vector<std::string>{"", "Content Type"}));
-  EXPECT_EQ(reg.subkeyNames(RootKey::LocalMachine, "software"), (std::vector<std::string>{"Classes", "Vantrel"}));
+  EXPECT_EQ(reg.subkeyNames(RootKey::LocalMachine, "software"),
+            (std::vector<std::string>{"Classes", "Vantrel"}));
   // HKCC goes through Wine's CurrentControlSet link to ControlSet001.
   EXPECT_EQ(reg.readString(RootKey::CurrentConfig, "Software", "Fonts"), "96");
 }
@@ -164,7 +167,11 @@ TEST(Hive, NewValuesAreWrittenInWineForm) {
   ASSERT_NE(k, nullptr);
   reghive::Hive::setValue(*k, u"", RegistryValue::fromString("d"), t);
   reghive::Hive::setValue(*k, u"long", RegistryValue::fromBinary(repeatBytes(60)), t);
-  reghive::Hive::setValue(*k, u"ctl", {regtype::Sz, utf16z(std::u16string(u"\x01\x07" u"7\x1b\x7f", 5))}, t);
+  reghive::Hive::setValue(*k, u"ctl",
+                          {regtype::Sz, utf16z(std::u16string(u"\x01\x07"
+                                                              u"7\x1b\x7f",
+                                                              5))},
+                          t);
   reghive::Hive::setValue(*k, u"multi", RegistryValue::fromMultiString({"a", "b"}), t);
   reghive::Hive::setValue(*k, u"odd", {regtype::Sz, std::string("a", 1)}, t);  // not whole UTF-16
   reghive::Hive::setValue(*k, u"big", {regtype::Dword, std::string("\x01\x02", 2)}, t);
@@ -189,7 +196,9 @@ TEST(Hive, NewValuesAreWrittenInWineForm) {
   // And what was written reads back the same.
   auto again = reghive::Hive::parse(h.serialize());
   EXPECT_EQ(again.serialize(), h.serialize());
-  EXPECT_EQ(again.find({u"a", u"b[1]"})->findValue(u"CTL")->data.data, utf16z(std::u16string(u"\x01\x07" u"7\x1b\x7f", 5)));
+  EXPECT_EQ(again.find({u"a", u"b[1]"})->findValue(u"CTL")->data.data, utf16z(std::u16string(u"\x01\x07"
+                                                                                             u"7\x1b\x7f",
+                                                                                             5)));
 }
 
 TEST(Hive, EscapesAsWineWritesThem) {
@@ -201,11 +210,16 @@ TEST(Hive, EscapesAsWineWritesThem) {
       {u"plain", "plain"},
       {u"back\\slash", "back\\\\slash"},
       {u"\"q\"", "\\\"q\\\""},
-      {u"\u00e9a", "\\x00e9a"},       // next is a hex digit: four digits keep it apart
+      {u"\u00e9a", "\\x00e9a"},  // next is a hex digit: four digits keep it apart
       {u"\u00e9z", "\\xe9z"},
       {u"\u00e9", "\\xe9"},
-      {u"\u00e9" u"1", "\\x00e91"},
-      {std::u16string(u"\0" u"1", 2), "\\0001"},
+      {u"\u00e9"
+       u"1",
+       "\\x00e91"},
+      {std::u16string(u"\0"
+                      u"1",
+                      2),
+       "\\0001"},
       {std::u16string(u"\0z", 2), "\\0z"},
       {u"\t\n\r", "\\t\\n\\r"},
   };
@@ -228,9 +242,9 @@ TEST(Hive, EscapesAsWineWritesThem) {
 
 TEST(RegistryRoots, CodesAndNames) {
   const std::pair<int, std::optional<RootKey>> codes[] = {
-      {0, std::nullopt},      {1, std::nullopt},         {2, RootKey::ClassesRoot},  {3, RootKey::CurrentUser},
-      {4, RootKey::LocalMachine}, {5, RootKey::Users}, {6, std::nullopt},          {7, RootKey::CurrentConfig},
-      {8, RootKey::DynData},  {9, std::nullopt},         {-100, std::nullopt},
+      {0, std::nullopt},          {1, std::nullopt},   {2, RootKey::ClassesRoot}, {3, RootKey::CurrentUser},
+      {4, RootKey::LocalMachine}, {5, RootKey::Users}, {6, std::nullopt},         {7, RootKey::CurrentConfig},
+      {8, RootKey::DynData},      {9, std::nullopt},   {-100, std::nullopt},
   };
   for (const auto& [code, root] : codes) {
     SCOPED_TRACE(code);
@@ -249,8 +263,8 @@ TEST(RegistryRoots, EveryRootWritesWhereWindowsKeepsIt) {
   struct Case {
     int code;
     const char* path;
-    const char* file;          // nullptr: no file at all
-    const char* keyLine;       // the key's line in that file
+    const char* file;     // nullptr: no file at all
+    const char* keyLine;  // the key's line in that file
   };
   const Case cases[] = {
       {2, "\\.vtu\\shell", "system.reg", "[Software\\\\Classes\\\\.vtu\\\\shell] "},
@@ -293,7 +307,8 @@ TEST(RegistryRoots, ViewsShareTheirKeysWithMachine) {
   Registry reg(root.path());
   ASSERT_TRUE(reg.writeString(RootKey::ClassesRoot, ".vtu", "", "vtufile"));
   EXPECT_EQ(reg.readString(RootKey::LocalMachine, "Software\\Classes\\.vtu", ""), "vtufile");
-  ASSERT_TRUE(reg.writeDword(RootKey::LocalMachine, "System\\CurrentControlSet\\Hardware Profiles\\Current\\X", "n", 5));
+  ASSERT_TRUE(reg.writeDword(RootKey::LocalMachine,
+                             "System\\CurrentControlSet\\Hardware Profiles\\Current\\X", "n", 5));
   EXPECT_EQ(reg.readDword(RootKey::CurrentConfig, "x", "N"), 5u);
   EXPECT_EQ(reg.readString(RootKey::CurrentUser, "Software\\Classes\\.vtu", ""), std::nullopt);
 }
@@ -304,10 +319,12 @@ TEST(RegistryRoots, TheUsersSidComesFromUserRegInEitherWineForm) {
     TempRoot root;
     root.write("user.reg", std::string("WINE REGISTRY Version 2\n;; All keys relative to ") + base + "\n");
     Registry reg(root.path());
-    EXPECT_EQ(reg.subkeyNames(RootKey::Users, ""), (std::vector<std::string>{".Default", "S-1-5-21-7-8-9-1001"}));
+    EXPECT_EQ(reg.subkeyNames(RootKey::Users, ""),
+              (std::vector<std::string>{".Default", "S-1-5-21-7-8-9-1001"}));
   }
   TempRoot none;
-  EXPECT_EQ(Registry(none.path()).subkeyNames(RootKey::Users, ""), (std::vector<std::string>{".Default", "S-1-5-21-0-0-0-1000"}));
+  EXPECT_EQ(Registry(none.path()).subkeyNames(RootKey::Users, ""),
+            (std::vector<std::string>{".Default", "S-1-5-21-0-0-0-1000"}));
 }
 
 TEST(RegistryRoots, LinksResolveUnderWine8sBaseLine) {
@@ -322,10 +339,12 @@ TEST(RegistryRoots, LinksResolveUnderWine8sBaseLine) {
 
 TEST(RegistryRoots, UsersHoldsDefaultAndTheCurrentUserOnly) {
   TempRoot root;
-  root.write("user.reg", "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-7-8-9-1001\n");
+  root.write("user.reg",
+             "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-7-8-9-1001\n");
   Registry reg(root.path());
   EXPECT_TRUE(reg.keyExists(RootKey::Users, ""));
-  EXPECT_EQ(reg.subkeyNames(RootKey::Users, "\\"), (std::vector<std::string>{".Default", "S-1-5-21-7-8-9-1001"}));
+  EXPECT_EQ(reg.subkeyNames(RootKey::Users, "\\"),
+            (std::vector<std::string>{".Default", "S-1-5-21-7-8-9-1001"}));
   EXPECT_TRUE(reg.writeString(RootKey::Users, "S-1-5-21-7-8-9-1001\\Env", "a", "1"));
   EXPECT_EQ(reg.readString(RootKey::CurrentUser, "env", "A"), "1");
   EXPECT_FALSE(reg.writeString(RootKey::Users, "S-1-5-21-0-0-0-1000\\Env", "a", "1"));
@@ -344,8 +363,10 @@ TEST(RegistryKeys, NamesIgnoreCaseAndKeepTheirFirstSpelling) {
   ASSERT_TRUE(reg.writeString(RootKey::LocalMachine, "\\Software\\Vantrel\\Demo\\", "Path", "a"));
   ASSERT_TRUE(reg.writeString(RootKey::LocalMachine, "SOFTWARE\\VANTREL\\DEMO", "PATH", "b"));
   ASSERT_TRUE(reg.writeString(RootKey::LocalMachine, "software\\vantrel\\\xc9t\xe9", "\xc4", "c"));
-  EXPECT_EQ(reg.subkeyNames(RootKey::LocalMachine, "software\\VANTREL"), (std::vector<std::string>{"Demo", "\xc9t\xe9"}));
-  EXPECT_EQ(reg.valueNames(RootKey::LocalMachine, "Software\\Vantrel\\Demo"), (std::vector<std::string>{"Path"}));
+  EXPECT_EQ(reg.subkeyNames(RootKey::LocalMachine, "software\\VANTREL"),
+            (std::vector<std::string>{"Demo", "\xc9t\xe9"}));
+  EXPECT_EQ(reg.valueNames(RootKey::LocalMachine, "Software\\Vantrel\\Demo"),
+            (std::vector<std::string>{"Path"}));
   EXPECT_EQ(reg.readString(RootKey::LocalMachine, "software\\vantrel\\demo", "path"), "b");
   EXPECT_EQ(reg.readString(RootKey::LocalMachine, "software\\vantrel\\\xe9T\xc9", "\xe4"), "c");
   reg.save();
@@ -358,12 +379,14 @@ TEST(RegistryKeys, OpenCreateDeleteAndEnumerate) {
   TempRoot root;
   Registry reg(root.path());
   EXPECT_FALSE(reg.keyExists(RootKey::LocalMachine, "Software\\A"));
-  EXPECT_EQ(reg.readString(RootKey::LocalMachine, "Software\\A", "x"), std::nullopt);  // reading creates nothing
+  EXPECT_EQ(reg.readString(RootKey::LocalMachine, "Software\\A", "x"),
+            std::nullopt);  // reading creates nothing
   EXPECT_FALSE(reg.keyExists(RootKey::LocalMachine, "Software\\A"));
   EXPECT_TRUE(reg.createKey(RootKey::LocalMachine, "Software\\A\\B\\C"));
   EXPECT_TRUE(reg.keyExists(RootKey::LocalMachine, "software\\a\\b"));
   // New keys sort among their siblings as Wine keeps them.
-  for (const char* k : {"Software\\Zed", "Software\\A_", "Software\\ab", "Software\\AA"}) reg.createKey(RootKey::LocalMachine, k);
+  for (const char* k : {"Software\\Zed", "Software\\A_", "Software\\ab", "Software\\AA"})
+    reg.createKey(RootKey::LocalMachine, k);
   EXPECT_EQ(reg.subkeyNames(RootKey::LocalMachine, "Software"),
             (std::vector<std::string>{"A", "A_", "AA", "ab", "Zed"}));
   reg.writeString(RootKey::LocalMachine, "Software\\A\\B", "v", "1");
@@ -384,7 +407,8 @@ TEST(RegistryKeys, DeletingALinkDeletesTheLinkNotItsTarget) {
   root.write("system.reg", kSystemReg);
   Registry reg(root.path());
   ASSERT_TRUE(reg.deleteKey(RootKey::LocalMachine, "System\\CurrentControlSet"));
-  EXPECT_TRUE(reg.keyExists(RootKey::LocalMachine, "System\\ControlSet001\\Hardware Profiles\\Current\\Software"));
+  EXPECT_TRUE(
+      reg.keyExists(RootKey::LocalMachine, "System\\ControlSet001\\Hardware Profiles\\Current\\Software"));
   EXPECT_FALSE(reg.keyExists(RootKey::CurrentConfig, "Software"));
 }
 
@@ -398,8 +422,10 @@ TEST(RegistryKeys, LinkLoopsEndInsteadOfRecursing) {
     target += buf;
   }
   target.pop_back();
-  root.write("system.reg", "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n[Loop] 1\n#link\n"
-                           "\"SymbolicLinkValue\"=hex(6):" + target + "\n");
+  root.write("system.reg",
+             "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n[Loop] 1\n#link\n"
+             "\"SymbolicLinkValue\"=hex(6):" +
+                 target + "\n");
   Registry reg(root.path());
   EXPECT_FALSE(reg.keyExists(RootKey::LocalMachine, "Loop\\X"));
   EXPECT_FALSE(reg.writeString(RootKey::LocalMachine, "Loop\\X", "a", "b"));
@@ -413,12 +439,15 @@ TEST(RegistryValues, StringsDwordsAndKeptTypes) {
   EXPECT_EQ(reg.readDword(RootKey::LocalMachine, k, "c:\\windows\\A.DLL"), 2u);
   ASSERT_TRUE(reg.writeDword(RootKey::LocalMachine, k, "C:\\WINDOWS\\A.dll", 0xFFFFFFFF));
   ASSERT_TRUE(reg.writeString(RootKey::LocalMachine, k, "", "default"));
-  ASSERT_TRUE(reg.writeValue(RootKey::LocalMachine, k, "bin", RegistryValue::fromBinary(std::string("\0\1", 2))));
-  ASSERT_TRUE(reg.writeValue(RootKey::LocalMachine, k, "exp", RegistryValue::fromString("%windir%", regtype::ExpandSz)));
+  ASSERT_TRUE(
+      reg.writeValue(RootKey::LocalMachine, k, "bin", RegistryValue::fromBinary(std::string("\0\1", 2))));
+  ASSERT_TRUE(reg.writeValue(RootKey::LocalMachine, k, "exp",
+                             RegistryValue::fromString("%windir%", regtype::ExpandSz)));
   reg.save();
   Registry again(root.path());
   EXPECT_EQ(again.readDword(RootKey::LocalMachine, k, "C:\\Windows\\a.dll"), 0xFFFFFFFFu);
-  EXPECT_EQ(again.valueNames(RootKey::LocalMachine, k), (std::vector<std::string>{"", "bin", "C:\\Windows\\a.dll", "exp"}));
+  EXPECT_EQ(again.valueNames(RootKey::LocalMachine, k),
+            (std::vector<std::string>{"", "bin", "C:\\Windows\\a.dll", "exp"}));
   EXPECT_EQ(again.readString(RootKey::LocalMachine, k, ""), "default");
   EXPECT_EQ(again.readString(RootKey::LocalMachine, k, "exp"), "%windir%");
   EXPECT_EQ(again.readValue(RootKey::LocalMachine, k, "exp")->type, regtype::ExpandSz);
@@ -473,8 +502,9 @@ TEST(RegistryLoad, GarbageNeverCrashesAndIsKept) {
     reg.save();
   }
   std::string text = root.read("system.reg");
-  for (const char* kept : {"not a registry at all\n", "[unterminated\n", "\"value before any key\"=\"x\"\n",
-                           "\"bad\"=dword:\n", "\"cont\"=hex:01,\\\n", "@=hex(zz):00\n", "\"x\"=\"no end\n"}) {
+  for (const char* kept :
+       {"not a registry at all\n", "[unterminated\n", "\"value before any key\"=\"x\"\n", "\"bad\"=dword:\n",
+        "\"cont\"=hex:01,\\\n", "@=hex(zz):00\n", "\"x\"=\"no end\n"}) {
     EXPECT_NE(text.find(kept), std::string::npos) << kept;
   }
   EXPECT_EQ(text.rfind("WINE REGISTRY Version 2\n", 0), 0u);
@@ -510,8 +540,9 @@ TEST(RegistryLoad, HexContinuationNeedsTheBackslashLastAndDataBelow) {
 
 TEST(RegistryLoad, RandomBytesNeverCrash) {
   std::mt19937 rng(7);
-  const std::string pieces[] = {"[", "]", "\\\\", "\"", "=", "@", "#time=", "#link", "hex:", "hex(2):", "dword:",
-                                "str(7):\"", "\\", "\n", ",", "ff", "\\x", "\\0", " "};
+  const std::string pieces[] = {"[",     "]",    "\\\\",    "\"",     "=",         "@",  "#time=",
+                                "#link", "hex:", "hex(2):", "dword:", "str(7):\"", "\\", "\n",
+                                ",",     "ff",   "\\x",     "\\0",    " "};
   for (int round = 0; round < 400; ++round) {
     std::string text = round % 2 ? "WINE REGISTRY Version 2\n" : "";
     int n = static_cast<int>(rng() % 200);

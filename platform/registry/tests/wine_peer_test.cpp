@@ -17,7 +17,9 @@ namespace {
 
 using testing::TempRoot;
 
-bool haveWine() { return std::system("command -v wine >/dev/null 2>&1 && command -v wineserver >/dev/null 2>&1") == 0; }
+bool haveWine() {
+  return std::system("command -v wine >/dev/null 2>&1 && command -v wineserver >/dev/null 2>&1") == 0;
+}
 
 class WinePeer : public ::testing::Test {
  protected:
@@ -57,7 +59,9 @@ class WinePeer : public ::testing::Test {
     return rc == 0;
   }
   // "-w": wait until the server has written the hives and ended; "-k": end it now.
-  static bool server(const char* arg) { return std::system((env() + "timeout 120 wineserver " + arg).c_str()) == 0; }
+  static bool server(const char* arg) {
+    return std::system((env() + "timeout 120 wineserver " + arg).c_str()) == 0;
+  }
 
   static TempRoot* prefix_;
   static bool ready_;
@@ -89,9 +93,12 @@ TEST_F(WinePeer, WineReadsWhatWeWrite) {
     ASSERT_TRUE(reg.writeString(RootKey::LocalMachine, k, "Path", "C:\\Program Files\\Caf\xe9 \x80"));
     ASSERT_TRUE(reg.writeString(RootKey::LocalMachine, k, "", "Demo \"AP\" Manager\\"));
     ASSERT_TRUE(reg.writeDword(RootKey::LocalMachine, k, "Count", 31));
-    ASSERT_TRUE(reg.writeValue(RootKey::LocalMachine, k, "Blob", RegistryValue::fromBinary(std::string(100, '\x5a'))));
-    ASSERT_TRUE(reg.writeValue(RootKey::LocalMachine, k, "Exp", RegistryValue::fromString("%windir%\\x", regtype::ExpandSz)));
-    ASSERT_TRUE(reg.writeValue(RootKey::LocalMachine, k, "Multi", RegistryValue::fromMultiString({"one", "two"})));
+    ASSERT_TRUE(reg.writeValue(RootKey::LocalMachine, k, "Blob",
+                               RegistryValue::fromBinary(std::string(100, '\x5a'))));
+    ASSERT_TRUE(reg.writeValue(RootKey::LocalMachine, k, "Exp",
+                               RegistryValue::fromString("%windir%\\x", regtype::ExpandSz)));
+    ASSERT_TRUE(
+        reg.writeValue(RootKey::LocalMachine, k, "Multi", RegistryValue::fromMultiString({"one", "two"})));
     ASSERT_TRUE(reg.writeString(RootKey::ClassesRoot, ".vtu", "", "vtufile"));
     ASSERT_TRUE(reg.writeString(RootKey::CurrentConfig, "Software\\Vantrel", "cc", "1"));
     ASSERT_TRUE(reg.writeString(RootKey::CurrentUser, "Software\\Vantrel", "User", "me"));
@@ -140,7 +147,8 @@ TEST_F(WinePeer, WeReadWhatWineWrites) {
   EXPECT_EQ(reg.readValue(RootKey::LocalMachine, "Software\\FromWine", "E")->type, regtype::ExpandSz);
   EXPECT_EQ(reg.readValue(RootKey::LocalMachine, "Software\\FromWine", "M")->asMultiString(),
             (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(reg.readValue(RootKey::LocalMachine, "Software\\FromWine", "B")->data, std::string("\x01\x02\xff", 3));
+  EXPECT_EQ(reg.readValue(RootKey::LocalMachine, "Software\\FromWine", "B")->data,
+            std::string("\x01\x02\xff", 3));
   EXPECT_EQ(reg.readString(RootKey::CurrentUser, "Software\\FromWine", ""), "user");
 }
 
