@@ -45,7 +45,11 @@ class ArchiveSource final : public ByteSource {
     // The request only ever shrinks: min(8192, what is left).
     request_ = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(request_), remaining_));
     const std::size_t n = archive_.read(buffer_.get(), request_);
-    if (n == 0) return Refill::End;
+    if (n == 0) {
+      // The archive ends inside the stored data: the rest reads as zeros without asking again.
+      remaining_ = 0;
+      return Refill::End;
+    }
     remaining_ -= static_cast<std::int64_t>(n);
     read_ += static_cast<std::int64_t>(n);
     begin = buffer_.get();

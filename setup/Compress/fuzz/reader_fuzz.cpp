@@ -40,7 +40,7 @@ bool smallEntries(const std::uint8_t* data, std::size_t size) {
   std::size_t pos = setup::kArchiveHeaderSize;
   while (pos + setup::kEntryHeaderSize <= size) {
     const setup::TEntryHeader e = setup::ParseEntryHeader(data + pos);
-    if (e.ExpandedSize > 65536 || e.NameLength < 0) return e.ExpandedSize <= 65536;
+    if (e.ExpandedSize > 8192 || e.NameLength < 0) return e.ExpandedSize <= 8192;
     pos += setup::kEntryHeaderSize + static_cast<std::size_t>(e.NameLength) +
            static_cast<std::size_t>(std::max(e.CompressedSize, 0));
   }
