@@ -127,7 +127,7 @@ struct IniFile::Data {
       std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
       std::string_view raw = text.substr(pos, (end == std::string_view::npos ? text.size() : end) - pos);
       pos = next;
-      if (!raw.empty() && raw.back() == '\r' && end != std::string_view::npos) raw.remove_suffix(1);
+      if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);  // also a last line cut after its CR
       if (raw.empty() || (raw.size() == 1 && raw[0] == kEofChar)) continue;
       std::string_view line = raw.substr(0, kMaxLine);
       if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {

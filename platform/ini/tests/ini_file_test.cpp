@@ -75,6 +75,7 @@ std::vector<ReadCase> readCases() {
       {"bare LF line ends", "[s]\nk=1\nj=2\n", "s", "j", "2"},
       {"mixed line ends", "[s]\r\nk=1\nj=2\r\n", "s", "k", "1"},
       {"last line without line end", "[s]\r\nk=1", "s", "k", "1"},
+      {"last line ends in CR only", "[s]\r\nk=1\r", "s", "k", "1"},
       {"lone CR is part of the text", "[s]\r\nk=1\rj=2\r\n", "s", "k", "1\rj=2"},
       {"empty lines ignored", "\r\n\r\n[s]\r\n\r\n\r\nk=1\r\n", "s", "k", "1"},
       {"no comment syntax", "[s]\r\n;k=1\r\n", "s", ";k", "1"},
