@@ -1,6 +1,10 @@
 // Our MIB reader against net-snmp's snmptranslate on the same module.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -59,6 +63,72 @@ TEST(MibPeer, SnmptranslateAgreesOnInstancesAndTheReverseDirection) {
                         testing::netSnmpEnvironment(dir.path()));
     EXPECT_EQ(back.output, std::string(v.name) + "\n");
   }
+}
+
+// The roots of RFC 2578's SNMPv2-SMI, which Debian's net-snmp does not ship: enough for both
+// readers to place the modules that net-snmp does ship.
+constexpr const char* kSmiRoots = R"(SNMPv2-SMI DEFINITIONS ::= BEGIN
+org            OBJECT IDENTIFIER ::= { iso 3 }
+dod            OBJECT IDENTIFIER ::= { org 6 }
+internet       OBJECT IDENTIFIER ::= { dod 1 }
+directory      OBJECT IDENTIFIER ::= { internet 1 }
+mgmt           OBJECT IDENTIFIER ::= { internet 2 }
+mib-2          OBJECT IDENTIFIER ::= { mgmt 1 }
+transmission   OBJECT IDENTIFIER ::= { mib-2 10 }
+experimental   OBJECT IDENTIFIER ::= { internet 3 }
+private        OBJECT IDENTIFIER ::= { internet 4 }
+enterprises    OBJECT IDENTIFIER ::= { private 1 }
+security       OBJECT IDENTIFIER ::= { internet 5 }
+snmpV2         OBJECT IDENTIFIER ::= { internet 6 }
+snmpDomains    OBJECT IDENTIFIER ::= { snmpV2 1 }
+snmpProxys     OBJECT IDENTIFIER ::= { snmpV2 2 }
+snmpModules    OBJECT IDENTIFIER ::= { snmpV2 3 }
+END
+)";
+
+TEST(MibPeer, NetSnmpsOwnModulesResolveAsSnmptranslateResolvesThem) {
+  const std::string shipped = "/usr/share/snmp/mibs";
+  if (!testing::toolAvailable("snmptranslate") || !std::filesystem::exists(shipped + "/NET-SNMP-MIB.txt"))
+    GTEST_SKIP() << "snmptranslate or its MIB modules not installed";
+  TempDir dir;
+  { std::ofstream(dir.path() + "/SNMPv2-SMI.txt") << kSmiRoots; }
+
+  // Real SMIv2 modules: MODULE-IDENTITY, TEXTUAL-CONVENTION, tables, notifications, groups.
+  Mib mib;
+  mib.load(dir.path() + "/SNMPv2-SMI.txt");
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(shipped))
+    if (entry.path().extension() == ".txt") files.push_back(entry.path().string());
+  std::sort(files.begin(), files.end());
+  for (const auto& f : files) EXPECT_NO_THROW(mib.load(f)) << f;
+
+  // snmptranslate's whole tree as "name(arc)" paths; it warns about the base modules it
+  // lacks, which only drops the nodes below them.
+  auto result = runTool({testing::toolPath("snmptranslate"), "-M", dir.path() + ":" + shipped, "-m", "ALL", "-Tl"},
+                        testing::netSnmpEnvironment(dir.path()));
+  ASSERT_EQ(result.exitCode, 0) << result.output;
+  std::map<std::string, std::set<std::string>> peer;
+  for (const auto& line : lines(result.output)) {
+    if (line.rfind(".iso(1)", 0) != 0) continue;
+    std::string oid;
+    std::string name;
+    std::istringstream parts(line.substr(1));
+    for (std::string part; std::getline(parts, part, '.');) {
+      auto open = part.find('(');
+      ASSERT_NE(open, std::string::npos) << line;
+      name = part.substr(0, open);
+      oid += (oid.empty() ? "" : ".") + part.substr(open + 1, part.size() - open - 2);
+    }
+    peer[name].insert(oid);
+  }
+  std::set<std::string> ours(mib.names().begin(), mib.names().end());
+  int compared = 0;
+  for (const auto& [name, oids] : peer) {
+    if (oids.size() != 1 || !ours.count(name)) continue;  // ambiguous, or a root of its own
+    EXPECT_EQ(mib.translate(name), *oids.begin()) << name;
+    ++compared;
+  }
+  EXPECT_GT(compared, 300) << "snmptranslate listed too little to compare:\n" << result.output.substr(0, 2000);
 }
 
 }  // namespace
