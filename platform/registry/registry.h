@@ -7,16 +7,18 @@
 // HKLM\System\CurrentControlSet\Hardware Profiles\Current, HKEY_DYN_DATA lives in memory only.
 //
 // Key and value names compare without regard to case; a name keeps the spelling it was first
-// written with. Wine's symbolic-link keys ("#link", as Wine makes System\CurrentControlSet) are
-// followed within a hive. Paths use "\" and may begin with one. Text crosses this interface as ANSI (code
-// page 1252); the hives hold UTF-16 as Windows does, so values of types this class only keeps
-// (and text that has no ANSI form) survive a load and save unchanged.
+// written with. Wine's symbolic-link keys ("#link" with a SymbolicLinkValue, as Wine keeps
+// Software\Classes\Wow6432Node) are followed within a hive. Paths use "\" and may begin with
+// one. Text crosses this interface as ANSI (code page 1252; a character without an ANSI form reads
+// as '?'); the hives hold UTF-16 as Windows does, so values of types this class only keeps, and
+// text that has no ANSI form, survive a load and save unchanged.
 //
 // Changes stay in memory until save() (the destructor saves what is left, swallowing errors, so
-// a caller that must learn of a failure calls save() itself). save() is atomic per hive (temporary file
-// beside, fsync, rename) and runs under an flock on "<hive>.lock"; it re-reads the hive under the lock and
-// applies this object's changes to what it finds, so two processes writing different keys
-// never lose each other's writes (for the same value the later save wins).
+// a caller that must learn of a failure calls save() itself). save() is atomic per hive
+// (temporary file beside, fsync, rename) and runs under an flock on "<hive>.lock"; it re-reads
+// the hive under the lock and applies this object's changes to what it finds, so two processes
+// writing different keys never lose each other's writes (for the same value the later save wins).
+// There is no 32-bit/64-bit redirection: HKLM\Software is the one Software key of the hive.
 #pragma once
 
 #include <cstdint>
