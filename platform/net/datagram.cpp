@@ -29,9 +29,13 @@ std::string formatIpv4(Ipv4 address) {
          std::to_string((address >> 8) & 0xFF) + "." + std::to_string(address & 0xFF);
 }
 
-bool isLoopback(Ipv4 address) { return (address >> 24) == 127; }
+bool isLoopback(Ipv4 address) {
+  return (address >> 24) == 127;
+}
 
-bool isBroadcastLike(Ipv4 address) { return (address & 0xFF) == 0xFF; }
+bool isBroadcastLike(Ipv4 address) {
+  return (address & 0xFF) == 0xFF;
+}
 
 std::string formatEndpoint(const Endpoint& endpoint) {
   return formatIpv4(endpoint.address) + ":" + std::to_string(endpoint.port);

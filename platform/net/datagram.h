@@ -12,7 +12,7 @@ namespace platform {
 // An IPv4 address in host byte order: 127.0.0.1 is 0x7F000001.
 using Ipv4 = std::uint32_t;
 
-inline constexpr Ipv4 kAnyAddress = 0;                 // 0.0.0.0
+inline constexpr Ipv4 kAnyAddress = 0;                  // 0.0.0.0
 inline constexpr Ipv4 kLimitedBroadcast = 0xFFFFFFFFu;  // 255.255.255.255
 inline constexpr Ipv4 kLoopback = 0x7F000001u;          // 127.0.0.1
 
@@ -36,8 +36,8 @@ struct Endpoint {
 std::string formatEndpoint(const Endpoint& endpoint);
 
 struct Datagram {
-  Endpoint from;                    // the sender's address and port
-  Ipv4 to = kAnyAddress;            // the destination address it was sent to (may be a broadcast)
+  Endpoint from;          // the sender's address and port
+  Ipv4 to = kAnyAddress;  // the destination address it was sent to (may be a broadcast)
   std::vector<std::uint8_t> data;
 };
 

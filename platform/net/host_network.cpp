@@ -14,7 +14,9 @@ namespace platform {
 
 namespace {
 
-std::string errnoText(const std::string& what, int err) { return what + ": " + std::strerror(err); }
+std::string errnoText(const std::string& what, int err) {
+  return what + ": " + std::strerror(err);
+}
 
 sockaddr_in toSockaddr(const Endpoint& e) {
   sockaddr_in sa{};
@@ -165,7 +167,9 @@ std::unique_ptr<UdpSocket> HostNetwork::openUdp(const Endpoint& local) {
   return std::make_unique<HostSocket>(*this, fd, Endpoint{ntohl(sa.sin_addr.s_addr), ntohs(sa.sin_port)});
 }
 
-void HostNetwork::attach(HostSocket* socket) { sockets_.push_back(socket); }
+void HostNetwork::attach(HostSocket* socket) {
+  sockets_.push_back(socket);
+}
 
 void HostNetwork::detach(HostSocket* socket) {
   sockets_.erase(std::remove(sockets_.begin(), sockets_.end(), socket), sockets_.end());

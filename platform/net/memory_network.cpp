@@ -93,9 +93,13 @@ std::unique_ptr<UdpSocket> MemoryNetwork::openUdp(const Endpoint& local) {
   return socket;
 }
 
-void MemoryNetwork::serve(Millis duration) { clock_.advance(duration); }
+void MemoryNetwork::serve(Millis duration) {
+  clock_.advance(duration);
+}
 
-void MemoryNetwork::detach(MemorySocket* socket) { sockets_.erase(socket->id_); }
+void MemoryNetwork::detach(MemorySocket* socket) {
+  sockets_.erase(socket->id_);
+}
 
 void MemoryNetwork::send(MemorySocket& from, const Endpoint& to, std::vector<std::uint8_t> data,
                          std::optional<Ipv4> source) {
@@ -103,8 +107,9 @@ void MemoryNetwork::send(MemorySocket& from, const Endpoint& to, std::vector<std
   if (broadcast && !from.broadcast_) throw NetError("sendto " + formatEndpoint(to) + ": Permission denied");
   if (to.port == 0) throw NetError("sendto " + formatEndpoint(to) + ": Invalid argument");
   if (data.size() > 65507) throw NetError("sendto " + formatEndpoint(to) + ": Message too long");
-  Endpoint sender{source ? *source : (from.local_.address != kAnyAddress ? from.local_.address : defaultSource_),
-                  from.local_.port};
+  Endpoint sender{
+      source ? *source : (from.local_.address != kAnyAddress ? from.local_.address : defaultSource_),
+      from.local_.port};
   Sent sent{clock_.now(), sender, to, std::move(data)};
   if (recordTraffic_) traffic_.push_back(sent);
   if (lossFilter_ && lossFilter_(sent)) return;

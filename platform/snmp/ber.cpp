@@ -31,10 +31,11 @@ void appendTlv(std::vector<std::uint8_t>& out, std::uint8_t tag, const std::vect
 // Minimal two's complement, big-endian.
 std::vector<std::uint8_t> integerContent(std::int64_t v) {
   std::vector<std::uint8_t> bytes;
-  for (int shift = 56; shift >= 0; shift -= 8) bytes.push_back(static_cast<std::uint8_t>((v >> shift) & 0xFF));
+  for (int shift = 56; shift >= 0; shift -= 8)
+    bytes.push_back(static_cast<std::uint8_t>((v >> shift) & 0xFF));
   std::size_t start = 0;
-  while (start + 1 < bytes.size() &&
-         ((bytes[start] == 0x00 && !(bytes[start + 1] & 0x80)) || (bytes[start] == 0xFF && (bytes[start + 1] & 0x80))))
+  while (start + 1 < bytes.size() && ((bytes[start] == 0x00 && !(bytes[start + 1] & 0x80)) ||
+                                      (bytes[start] == 0xFF && (bytes[start + 1] & 0x80))))
     ++start;
   return {bytes.begin() + static_cast<std::ptrdiff_t>(start), bytes.end()};
 }
@@ -69,7 +70,8 @@ std::vector<std::uint8_t> oidContent(const Oid& oid) {
 void appendValue(std::vector<std::uint8_t>& out, const Value& v) {
   switch (v.tag) {
     case Tag::Integer:
-      if (v.number < std::numeric_limits<std::int32_t>::min() || v.number > std::numeric_limits<std::int32_t>::max())
+      if (v.number < std::numeric_limits<std::int32_t>::min() ||
+          v.number > std::numeric_limits<std::int32_t>::max())
         throw BerError("INTEGER value outside 32 bits");
       appendTlv(out, 0x02, integerContent(v.number));
       return;
@@ -153,14 +155,17 @@ std::int64_t decodeInteger(std::span<const std::uint8_t> c, bool isUnsigned, con
   if (c.size() > 9) throw BerError(std::string("integer too long in ") + what);
   std::size_t start = 0;
   // Redundant leading bytes (0x00 before a clear top bit, 0xFF before a set one) are tolerated.
-  while (start + 1 < c.size() && ((c[start] == 0x00 && !(c[start + 1] & 0x80)) || (c[start] == 0xFF && (c[start + 1] & 0x80))))
+  while (start + 1 < c.size() &&
+         ((c[start] == 0x00 && !(c[start + 1] & 0x80)) || (c[start] == 0xFF && (c[start + 1] & 0x80))))
     ++start;
   std::size_t n = c.size() - start;
   if (n > 5) throw BerError(std::string("integer out of range in ") + what);
   std::int64_t v = (c[start] & 0x80) ? -1 : 0;
-  for (std::size_t i = start; i < c.size(); ++i) v = static_cast<std::int64_t>(static_cast<std::uint64_t>(v) << 8) | c[i];
+  for (std::size_t i = start; i < c.size(); ++i)
+    v = static_cast<std::int64_t>(static_cast<std::uint64_t>(v) << 8) | c[i];
   if (isUnsigned) {
-    if (v < 0 || v > std::numeric_limits<std::uint32_t>::max()) throw BerError(std::string("unsigned value out of range in ") + what);
+    if (v < 0 || v > std::numeric_limits<std::uint32_t>::max())
+      throw BerError(std::string("unsigned value out of range in ") + what);
   } else if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max()) {
     throw BerError(std::string("integer out of range in ") + what);
   }
@@ -230,7 +235,8 @@ Value decodeValue(std::uint8_t tag, std::span<const std::uint8_t> c) {
     case 0x41:
     case 0x42:
     case 0x43:
-      return Value::unsignedValue(static_cast<Tag>(tag), static_cast<std::uint32_t>(decodeInteger(c, true, "unsigned value")));
+      return Value::unsignedValue(static_cast<Tag>(tag),
+                                  static_cast<std::uint32_t>(decodeInteger(c, true, "unsigned value")));
     default:
       throw BerError("unsupported value type");
   }

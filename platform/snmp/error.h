@@ -12,7 +12,8 @@ class Error : public std::runtime_error {
   // Source texts end with ": " so that source immediately followed by description, as the
   // access layer shows them, reads as one sentence: "SnmpManager: No remote host set".
   Error(std::string source, std::string description)
-      : std::runtime_error(source + description), source_(std::move(source)),
+      : std::runtime_error(source + description),
+        source_(std::move(source)),
         description_(std::move(description)) {}
 
   const std::string& source() const { return source_; }

@@ -47,7 +47,8 @@ void Manager::setTimeout(int ms) {
 
 void Manager::open(int localPort, const std::string& localAddress) {
   if (socket_) throw Error(kManagerSource, "Already open");
-  if (localPort < 0 || localPort > 65535) throw Error(kManagerSource, "Invalid local port " + std::to_string(localPort));
+  if (localPort < 0 || localPort > 65535)
+    throw Error(kManagerSource, "Invalid local port " + std::to_string(localPort));
   Ipv4 address = kAnyAddress;
   if (!localAddress.empty()) {
     auto parsed = parseIpv4(localAddress);

@@ -4,10 +4,13 @@
 
 namespace platform::snmp {
 
-void Message::setType(MessageType type) { setTypeCode(static_cast<int>(type)); }
+void Message::setType(MessageType type) {
+  setTypeCode(static_cast<int>(type));
+}
 
 void Message::setTypeCode(int code) {
-  if (code < 0x20 || code > 0x23) throw Error(kMessageSource, "Unsupported message type " + std::to_string(code));
+  if (code < 0x20 || code > 0x23)
+    throw Error(kMessageSource, "Unsupported message type " + std::to_string(code));
   type_ = static_cast<MessageType>(code);
 }
 

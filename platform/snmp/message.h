@@ -23,8 +23,8 @@ class Message {
   void setCommunity(const std::string& community) { community_ = community; }
 
   MessageType type() const { return type_; }
-  void setType(MessageType type);    // throws Error for a code the control does not know
-  void setTypeCode(int code);        // the same with the integer code (0x20 .. 0x23)
+  void setType(MessageType type);  // throws Error for a code the control does not know
+  void setTypeCode(int code);      // the same with the integer code (0x20 .. 0x23)
 
   std::int32_t requestId() const { return requestId_; }
   void setRequestId(std::int32_t id) { requestId_ = id; }

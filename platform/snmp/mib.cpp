@@ -32,9 +32,15 @@ class ParseError {
   std::string what_;
 };
 
-bool isWordStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
-bool isWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isWordStart(char c) {
+  return std::isalpha(static_cast<unsigned char>(c)) != 0;
+}
+bool isWordChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_';
+}
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 std::vector<Token> tokenize(std::string_view s) {
   std::vector<Token> out;
@@ -101,7 +107,9 @@ std::vector<Token> tokenize(std::string_view s) {
       out.push_back({Kind::Symbol, std::string(1, c), line});
       ++i;
     } else {
-      throw ParseError(line, std::string("unexpected character '") + (std::isprint(static_cast<unsigned char>(c)) ? std::string(1, c) : "?") + "'");
+      throw ParseError(line, std::string("unexpected character '") +
+                                 (std::isprint(static_cast<unsigned char>(c)) ? std::string(1, c) : "?") +
+                                 "'");
     }
   }
   out.push_back({Kind::End, "", line});
@@ -110,7 +118,7 @@ std::vector<Token> tokenize(std::string_view s) {
 
 // Macros whose value is an object identifier.
 const std::set<std::string, std::less<>> kOidMacros = {
-    "OBJECT-TYPE",   "MODULE-IDENTITY",    "OBJECT-IDENTITY",   "OBJECT-GROUP",
+    "OBJECT-TYPE",       "MODULE-IDENTITY",    "OBJECT-IDENTITY",   "OBJECT-GROUP",
     "NOTIFICATION-TYPE", "NOTIFICATION-GROUP", "MODULE-COMPLIANCE", "AGENT-CAPABILITIES"};
 
 struct Definition {
@@ -146,7 +154,9 @@ class Parser {
     if (p_ + 1 < t_.size()) ++p_;
     return tok;
   }
-  bool isSymbol(const Token& tok, std::string_view s) const { return tok.kind == Kind::Symbol && tok.text == s; }
+  bool isSymbol(const Token& tok, std::string_view s) const {
+    return tok.kind == Kind::Symbol && tok.text == s;
+  }
   bool isWord(const Token& tok, std::string_view s) const { return tok.kind == Kind::Word && tok.text == s; }
   void expectSymbol(std::string_view s) {
     const Token& tok = next();
@@ -209,7 +219,8 @@ class Parser {
       const Token& tok = next();
       if (tok.kind == Kind::End) throw ParseError(tok.line, "expected \"" + std::string(s) + "\"");
       if (isSymbol(tok, s)) return;
-      if (isWord(tok, "END") && s != "END") throw ParseError(tok.line, "expected \"" + std::string(s) + "\" before END");
+      if (isWord(tok, "END") && s != "END")
+        throw ParseError(tok.line, "expected \"" + std::string(s) + "\" before END");
     }
   }
 
@@ -239,14 +250,16 @@ class Parser {
     if (tok.kind != Kind::Number || tok.text[0] == '-' || tok.text.size() > 10)
       throw ParseError(tok.line, "bad number in object identifier");
     std::uint64_t v = std::stoull(tok.text);
-    if (v > std::numeric_limits<std::uint32_t>::max()) throw ParseError(tok.line, "number too large in object identifier");
+    if (v > std::numeric_limits<std::uint32_t>::max())
+      throw ParseError(tok.line, "number too large in object identifier");
     return static_cast<std::uint32_t>(v);
   }
 
   // { parent 1 2 } / { iso org(3) dod(6) 1 } / { 1 3 6 }
   void parseValue(const std::string& defined, std::vector<Definition>& out) {
     const Token& open = next();
-    if (!isSymbol(open, "{")) throw ParseError(open.line, "object identifier value of " + defined + " expected");
+    if (!isSymbol(open, "{"))
+      throw ParseError(open.line, "object identifier value of " + defined + " expected");
     Definition d;
     d.name = defined;
     bool first = true;
@@ -279,7 +292,8 @@ class Parser {
       first = false;
     }
     if (first) throw ParseError(open.line, "empty object identifier value of " + defined);
-    if (d.parent.empty() && d.arcs.empty()) throw ParseError(open.line, "empty object identifier value of " + defined);
+    if (d.parent.empty() && d.arcs.empty())
+      throw ParseError(open.line, "empty object identifier value of " + defined);
     if (d.parent == defined) throw ParseError(open.line, defined + " is defined below itself");
     for (auto& i : implied) out.push_back(std::move(i));
     out.push_back(std::move(d));
@@ -298,11 +312,21 @@ Mib::Mib() {
     std::uint32_t arc;
   };
   static constexpr Root kRoots[] = {
-      {"ccitt", "", 0},           {"iso", "", 1},          {"joint-iso-ccitt", "", 2},
-      {"org", "iso", 3},          {"dod", "org", 6},       {"internet", "dod", 1},
-      {"directory", "internet", 1}, {"mgmt", "internet", 2}, {"mib-2", "mgmt", 1},
-      {"system", "mib-2", 1},     {"transmission", "mib-2", 10}, {"experimental", "internet", 3},
-      {"private", "internet", 4}, {"enterprises", "private", 1}, {"security", "internet", 5},
+      {"ccitt", "", 0},
+      {"iso", "", 1},
+      {"joint-iso-ccitt", "", 2},
+      {"org", "iso", 3},
+      {"dod", "org", 6},
+      {"internet", "dod", 1},
+      {"directory", "internet", 1},
+      {"mgmt", "internet", 2},
+      {"mib-2", "mgmt", 1},
+      {"system", "mib-2", 1},
+      {"transmission", "mib-2", 10},
+      {"experimental", "internet", 3},
+      {"private", "internet", 4},
+      {"enterprises", "private", 1},
+      {"security", "internet", 5},
       {"snmpV2", "internet", 6},
   };
   for (const Root& r : kRoots) nodes_[r.name] = Node{r.parent, {r.arc}, ""};
@@ -376,7 +400,8 @@ std::string Mib::translate(const std::string& name) const {
     base = rest.substr(0, dot);
     suffix = rest.substr(dot + 1);
     // The suffix must be numeric arcs.
-    if (suffix.empty() || !ber::parseOid("0.0." + suffix)) throw Error(kMibSource, "Invalid instance in \"" + name + "\"");
+    if (suffix.empty() || !ber::parseOid("0.0." + suffix))
+      throw Error(kMibSource, "Invalid instance in \"" + name + "\"");
   }
   if (!module.empty()) {
     auto it = nodes_.find(base);

@@ -36,8 +36,8 @@ class Mib {
 
  private:
   struct Node {
-    std::string parent;                 // empty for a root
-    std::vector<std::uint32_t> arcs;    // below the parent
+    std::string parent;               // empty for a root
+    std::vector<std::uint32_t> arcs;  // below the parent
     std::string module;
   };
   std::vector<std::uint32_t> resolve(const std::string& name) const;

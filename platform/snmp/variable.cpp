@@ -11,14 +11,22 @@ namespace {
 
 ber::Tag tagOf(ValueType type) {
   switch (type) {
-    case ValueType::Null: return ber::Tag::Null;
-    case ValueType::Integer: return ber::Tag::Integer;
-    case ValueType::OctetString: return ber::Tag::OctetString;
-    case ValueType::ObjectId: return ber::Tag::ObjectId;
-    case ValueType::IpAddress: return ber::Tag::IpAddress;
-    case ValueType::Counter: return ber::Tag::Counter;
-    case ValueType::Gauge: return ber::Tag::Gauge;
-    case ValueType::TimeTicks: return ber::Tag::TimeTicks;
+    case ValueType::Null:
+      return ber::Tag::Null;
+    case ValueType::Integer:
+      return ber::Tag::Integer;
+    case ValueType::OctetString:
+      return ber::Tag::OctetString;
+    case ValueType::ObjectId:
+      return ber::Tag::ObjectId;
+    case ValueType::IpAddress:
+      return ber::Tag::IpAddress;
+    case ValueType::Counter:
+      return ber::Tag::Counter;
+    case ValueType::Gauge:
+      return ber::Tag::Gauge;
+    case ValueType::TimeTicks:
+      return ber::Tag::TimeTicks;
   }
   throw Error(kVariableSource, "Unknown value type " + std::to_string(static_cast<int>(type)));
 }
@@ -55,14 +63,22 @@ bool parseDecimal(const std::string& text, std::int64_t min, std::int64_t max, s
 
 ValueType Variable::typeOf(ber::Tag tag) {
   switch (tag) {
-    case ber::Tag::Integer: return ValueType::Integer;
-    case ber::Tag::OctetString: return ValueType::OctetString;
-    case ber::Tag::ObjectId: return ValueType::ObjectId;
-    case ber::Tag::IpAddress: return ValueType::IpAddress;
-    case ber::Tag::Counter: return ValueType::Counter;
-    case ber::Tag::Gauge: return ValueType::Gauge;
-    case ber::Tag::TimeTicks: return ValueType::TimeTicks;
-    default: return ValueType::Null;
+    case ber::Tag::Integer:
+      return ValueType::Integer;
+    case ber::Tag::OctetString:
+      return ValueType::OctetString;
+    case ber::Tag::ObjectId:
+      return ValueType::ObjectId;
+    case ber::Tag::IpAddress:
+      return ValueType::IpAddress;
+    case ber::Tag::Counter:
+      return ValueType::Counter;
+    case ber::Tag::Gauge:
+      return ValueType::Gauge;
+    case ber::Tag::TimeTicks:
+      return ValueType::TimeTicks;
+    default:
+      return ValueType::Null;
   }
 }
 
@@ -72,9 +88,13 @@ void Variable::setIdentifier(const std::string& dotted) {
   oid_ = std::move(*oid);
 }
 
-std::string Variable::identifier() const { return oid_.empty() ? std::string() : ber::formatOid(oid_); }
+std::string Variable::identifier() const {
+  return oid_.empty() ? std::string() : ber::formatOid(oid_);
+}
 
-void Variable::setType(ValueType type) { value_ = emptyValue(type); }
+void Variable::setType(ValueType type) {
+  value_ = emptyValue(type);
+}
 
 std::string Variable::valueText() const {
   switch (value_.tag) {
@@ -87,8 +107,8 @@ std::string Variable::valueText() const {
       return std::string(value_.bytes.begin(), value_.bytes.end());
     case ber::Tag::IpAddress:
       if (value_.bytes.size() != 4) return {};
-      return formatIpv4((Ipv4{value_.bytes[0]} << 24) | (Ipv4{value_.bytes[1]} << 16) | (Ipv4{value_.bytes[2]} << 8) |
-                        Ipv4{value_.bytes[3]});
+      return formatIpv4((Ipv4{value_.bytes[0]} << 24) | (Ipv4{value_.bytes[1]} << 16) |
+                        (Ipv4{value_.bytes[2]} << 8) | Ipv4{value_.bytes[3]});
     case ber::Tag::ObjectId:
       return ber::formatOid(value_.oid);
     default:
@@ -100,7 +120,8 @@ void Variable::setValueText(const std::string& text) {
   std::int64_t n = 0;
   switch (value_.tag) {
     case ber::Tag::Integer:
-      if (!parseDecimal(text, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max(), n))
+      if (!parseDecimal(text, std::numeric_limits<std::int32_t>::min(),
+                        std::numeric_limits<std::int32_t>::max(), n))
         throw Error(kVariableSource, "Invalid integer value \"" + text + "\"");
       value_.number = n;
       return;
@@ -143,7 +164,8 @@ void Variable::setValueBytes(const std::vector<std::uint8_t>& bytes) {
       value_.bytes = bytes;
       return;
     case ber::Tag::IpAddress:
-      if (bytes.size() != 4) throw Error(kVariableSource, "An IP address needs 4 bytes, not " + std::to_string(bytes.size()));
+      if (bytes.size() != 4)
+        throw Error(kVariableSource, "An IP address needs 4 bytes, not " + std::to_string(bytes.size()));
       value_.bytes = bytes;
       return;
     default:

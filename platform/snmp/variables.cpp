@@ -17,7 +17,8 @@ Variable& Variables::item(int index) {
 
 const Variable& Variables::item(int index) const {
   if (index < 1 || index > count())
-    throw Error(kVariablesSource, "Index " + std::to_string(index) + " out of range (1.." + std::to_string(count()) + ")");
+    throw Error(kVariablesSource,
+                "Index " + std::to_string(index) + " out of range (1.." + std::to_string(count()) + ")");
   return items_[static_cast<std::size_t>(index - 1)];
 }
 

@@ -12,9 +12,15 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes bytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
-std::string text(const Datagram& d) { return std::string(d.data.begin(), d.data.end()); }
-Ipv4 ip(const char* s) { return *parseIpv4(s); }
+Bytes bytes(const std::string& s) {
+  return Bytes(s.begin(), s.end());
+}
+std::string text(const Datagram& d) {
+  return std::string(d.data.begin(), d.data.end());
+}
+Ipv4 ip(const char* s) {
+  return *parseIpv4(s);
+}
 
 class HostNetworkTest : public ::testing::Test {
  protected:

@@ -10,9 +10,15 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes bytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
-std::string text(const Datagram& d) { return std::string(d.data.begin(), d.data.end()); }
-Ipv4 ip(const char* s) { return *parseIpv4(s); }
+Bytes bytes(const std::string& s) {
+  return Bytes(s.begin(), s.end());
+}
+std::string text(const Datagram& d) {
+  return std::string(d.data.begin(), d.data.end());
+}
+Ipv4 ip(const char* s) {
+  return *parseIpv4(s);
+}
 
 TEST(Ipv4Text, ParsesStrictlyAndFormats) {
   EXPECT_EQ(parseIpv4("127.0.0.1"), 0x7F000001u);

@@ -26,7 +26,9 @@ class Count : public ManagerEvents {
   int errors = 0;
 };
 
-double seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double seconds(std::chrono::steady_clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
 
 }  // namespace
 
@@ -40,7 +42,8 @@ int main(int argc, char** argv) {
   mib.load(std::string(KIT_SOURCE_DIR) + "/snmp/AT76C510.mib");
   const std::string sysDescr = mib.translate("sysDescr") + ".0";
   testing::TestAgent agent(net, {kLoopback, 0});
-  agent.values[*ber::parseOid(sysDescr)] = ber::Value::octets({'A', 'P', ' ', '(', 'V', ' ', '1', '.', '0', ')'});
+  agent.values[*ber::parseOid(sysDescr)] =
+      ber::Value::octets({'A', 'P', ' ', '(', 'V', ' ', '1', '.', '0', ')'});
   const std::uint16_t port = agent.endpoint().port;
 
   Manager manager(net, Settings::loopback(port));
@@ -66,8 +69,8 @@ int main(int argc, char** argv) {
   auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < controlCalls; ++i) get(1000 + i);
   double control = seconds(std::chrono::steady_clock::now() - start) / controlCalls;
-  std::printf("control : %9.1f us per get (%d gets, %d answered, %d timed out)\n", control * 1e6, controlCalls,
-              count.answers, count.errors);
+  std::printf("control : %9.1f us per get (%d gets, %d answered, %d timed out)\n", control * 1e6,
+              controlCalls, count.answers, count.errors);
   if (count.answers != controlCalls) {
     std::fprintf(stderr, "not every get was answered\n");
     return 1;
@@ -79,8 +82,9 @@ int main(int argc, char** argv) {
   }
   testing::TempDir dir;
   auto env = testing::netSnmpEnvironment(dir.path());
-  const std::vector<std::string> argvTool = {testing::toolPath("snmpget"), "-v1", "-c", "public", "-r", "0", "-t", "5",
-                                             "-Oqv", "127.0.0.1:" + std::to_string(port), "." + sysDescr};
+  const std::vector<std::string> argvTool = {
+      testing::toolPath("snmpget"),        "-v1",         "-c", "public", "-r", "0", "-t", "5", "-Oqv",
+      "127.0.0.1:" + std::to_string(port), "." + sysDescr};
   int ok = 0;
   start = std::chrono::steady_clock::now();
   for (int i = 0; i < toolCalls; ++i) {

@@ -47,6 +47,8 @@ inline const std::vector<MibVariable>& at76c510Variables() {
   return table;
 }
 
-inline std::string at76c510MibPath() { return std::string(KIT_SOURCE_DIR) + "/snmp/AT76C510.mib"; }
+inline std::string at76c510MibPath() {
+  return std::string(KIT_SOURCE_DIR) + "/snmp/AT76C510.mib";
+}
 
 }  // namespace platform::snmp::testing

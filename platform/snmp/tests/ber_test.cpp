@@ -33,7 +33,9 @@ Bytes cat(std::initializer_list<Bytes> parts) {
   return out;
 }
 
-Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Bytes text(const std::string& s) {
+  return Bytes(s.begin(), s.end());
+}
 
 const Bytes kSysDescr0 = {0x2B, 0x06, 0x01, 0x02, 0x01, 0x01, 0x01, 0x00};  // 1.3.6.1.2.1.1.1.0
 
@@ -44,7 +46,9 @@ Bytes message(const Bytes& version, const Bytes& community, std::uint8_t pduTag,
 Bytes pduBody(const Bytes& requestId, const Bytes& varbinds) {
   return cat({requestId, tlv(0x02, {0x00}), tlv(0x02, {0x00}), tlv(0x30, varbinds)});
 }
-Bytes varbind(const Bytes& oidContent, const Bytes& value) { return tlv(0x30, cat({tlv(0x06, oidContent), value})); }
+Bytes varbind(const Bytes& oidContent, const Bytes& value) {
+  return tlv(0x30, cat({tlv(0x06, oidContent), value}));
+}
 
 TEST(BerKnownBytes, GetRequestForSysDescrWithCommunityPublic) {
   // Assembled by hand byte by byte.
@@ -75,9 +79,10 @@ TEST_P(BerValueBytes, EncodesAndDecodesExactly) {
   m.pdu.type = PduType::SetRequest;
   m.pdu.requestId = 7;
   m.pdu.varbinds.push_back({*parseOid("1.3.6.1.4.1.410.1.2.1.1.0"), c.value});
-  const Bytes oid = {0x2B, 0x06, 0x01, 0x04, 0x01, 0x83, 0x1A, 0x01, 0x02, 0x01, 0x01, 0x00};  // 410 = 0x83 0x1A
-  const Bytes expected =
-      message(tlv(0x02, {0x00}), tlv(0x04, text("private")), 0xA3, pduBody(tlv(0x02, {0x07}), varbind(oid, c.encoded)));
+  const Bytes oid = {0x2B, 0x06, 0x01, 0x04, 0x01, 0x83,
+                     0x1A, 0x01, 0x02, 0x01, 0x01, 0x00};  // 410 = 0x83 0x1A
+  const Bytes expected = message(tlv(0x02, {0x00}), tlv(0x04, text("private")), 0xA3,
+                                 pduBody(tlv(0x02, {0x07}), varbind(oid, c.encoded)));
   EXPECT_EQ(encodeMessage(m), expected);
   EXPECT_EQ(decodeMessage(expected), m);
 }
@@ -95,11 +100,16 @@ INSTANTIATE_TEST_SUITE_P(
         ValueCase{"Int32Max", Value::integer(2147483647), {0x02, 0x04, 0x7F, 0xFF, 0xFF, 0xFF}},
         ValueCase{"Int32Min", Value::integer(-2147483647 - 1), {0x02, 0x04, 0x80, 0x00, 0x00, 0x00}},
         ValueCase{"EmptyText", Value::octets({}), {0x04, 0x00}},
-        ValueCase{"TextWithZeroAndHighBytes", Value::octets({'a', 0x00, 0xFF}), {0x04, 0x03, 'a', 0x00, 0xFF}},
+        ValueCase{
+            "TextWithZeroAndHighBytes", Value::octets({'a', 0x00, 0xFF}), {0x04, 0x03, 'a', 0x00, 0xFF}},
         ValueCase{"IpAddress", Value::ipAddress(0xC0A80101), {0x40, 0x04, 0xC0, 0xA8, 0x01, 0x01}},
         ValueCase{"Null", Value::null(), {0x05, 0x00}},
-        ValueCase{"ObjectId", Value::objectId({1, 3, 6, 1, 4, 1, 410}), {0x06, 0x07, 0x2B, 0x06, 0x01, 0x04, 0x01, 0x83, 0x1A}},
-        ValueCase{"CounterMax", Value::unsignedValue(Tag::Counter, 4294967295u), {0x41, 0x05, 0x00, 0xFF, 0xFF, 0xFF, 0xFF}},
+        ValueCase{"ObjectId",
+                  Value::objectId({1, 3, 6, 1, 4, 1, 410}),
+                  {0x06, 0x07, 0x2B, 0x06, 0x01, 0x04, 0x01, 0x83, 0x1A}},
+        ValueCase{"CounterMax",
+                  Value::unsignedValue(Tag::Counter, 4294967295u),
+                  {0x41, 0x05, 0x00, 0xFF, 0xFF, 0xFF, 0xFF}},
         ValueCase{"Gauge", Value::unsignedValue(Tag::Gauge, 200), {0x42, 0x02, 0x00, 0xC8}},
         ValueCase{"TimeTicks", Value::unsignedValue(Tag::TimeTicks, 65536), {0x43, 0x03, 0x01, 0x00, 0x00}}),
     [](const auto& param) { return std::string(param.param.name); });
@@ -133,8 +143,8 @@ TEST(BerKnownBytes, LongFormLengthsForLongCommunities) {
 TEST(BerDecode, AcceptsNonMinimalLongFormLengthAndRedundantIntegerBytes) {
   // 0x81 0x03 for a length of 3, and request id 5 written as 00 00 05: both are valid BER.
   Bytes m = tlv(0x30, cat({tlv(0x02, {0x00}), tlv(0x04, text("p")),
-                           tlv(0xA2, cat({Bytes{0x02, 0x81, 0x03, 0x00, 0x00, 0x05}, tlv(0x02, {0x00}), tlv(0x02, {0x00}),
-                                          tlv(0x30, {})}))}));
+                           tlv(0xA2, cat({Bytes{0x02, 0x81, 0x03, 0x00, 0x00, 0x05}, tlv(0x02, {0x00}),
+                                          tlv(0x02, {0x00}), tlv(0x30, {})}))}));
   Message decoded = decodeMessage(m);
   EXPECT_EQ(decoded.pdu.requestId, 5);
   EXPECT_EQ(decoded.pdu.type, PduType::GetResponse);
@@ -156,19 +166,22 @@ TEST(BerRoundTrip, MessagesSurviveEncodeAndDecode) {
     m.pdu.requestId = 2147483647;
     m.pdu.errorStatus = 2;
     m.pdu.errorIndex = 3;
-    m.pdu.varbinds = {{{1, 3, 6, 1, 2, 1, 1, 1, 0}, Value::octets(text("AP (Version 1.04e3)"))},
-                      {{1, 3, 6, 1, 4, 1, 410, 1, 1, 1, 3, 0}, Value::octets({0x00, 0x04, 0x25, 0x1C, 0xA0, 0x02})},
-                      {{1, 3, 6, 1, 4, 1, 410, 1, 1, 2, 1, 0}, Value::ipAddress(0x0A000001)},
-                      {{1, 3, 6, 1, 4, 1, 410, 1, 2, 1, 1, 0}, Value::integer(-77)},
-                      {{2, 999, 4294967295u}, Value::unsignedValue(Tag::TimeTicks, 0)},
-                      {{0, 39}, Value::objectId({2, 4294967295u - 80})}};
+    m.pdu.varbinds = {
+        {{1, 3, 6, 1, 2, 1, 1, 1, 0}, Value::octets(text("AP (Version 1.04e3)"))},
+        {{1, 3, 6, 1, 4, 1, 410, 1, 1, 1, 3, 0}, Value::octets({0x00, 0x04, 0x25, 0x1C, 0xA0, 0x02})},
+        {{1, 3, 6, 1, 4, 1, 410, 1, 1, 2, 1, 0}, Value::ipAddress(0x0A000001)},
+        {{1, 3, 6, 1, 4, 1, 410, 1, 2, 1, 1, 0}, Value::integer(-77)},
+        {{2, 999, 4294967295u}, Value::unsignedValue(Tag::TimeTicks, 0)},
+        {{0, 39}, Value::objectId({2, 4294967295u - 80})}};
     cases.push_back(m);
   }
   {
     Message m;
     m.pdu.type = PduType::SetRequest;
     m.pdu.requestId = -2147483647 - 1;
-    for (std::uint32_t i = 0; i < 200; ++i) m.pdu.varbinds.push_back({{1, 3, 6, 1, 4, 1, i, 0}, Value::integer(static_cast<std::int32_t>(i * 1000))});
+    for (std::uint32_t i = 0; i < 200; ++i)
+      m.pdu.varbinds.push_back(
+          {{1, 3, 6, 1, 4, 1, i, 0}, Value::integer(static_cast<std::int32_t>(i * 1000))});
     m.pdu.varbinds.push_back({{1, 3, 6, 1}, Value::octets(Bytes(3000, 0xAB))});
     cases.push_back(m);
   }
@@ -203,8 +216,8 @@ TEST(BerOidText, ParsesStrictlyAndFormats) {
   EXPECT_EQ(parseOid("1.3.6.1.2.1.1.1.0"), (Oid{1, 3, 6, 1, 2, 1, 1, 1, 0}));
   EXPECT_EQ(parseOid(".1.3.6"), (Oid{1, 3, 6}));
   EXPECT_EQ(parseOid("2.100.4294967295"), (Oid{2, 100, 4294967295u}));
-  for (const char* bad : {"", ".", "1", "1.", "1..3", "a.b", "1.3.6 ", " 1.3", "3.1", "1.40", "1.3.4294967296",
-                          "1.3.-1", "..1.3", "1.3.6.1x"})
+  for (const char* bad : {"", ".", "1", "1.", "1..3", "a.b", "1.3.6 ", " 1.3", "3.1", "1.40",
+                          "1.3.4294967296", "1.3.-1", "..1.3", "1.3.6.1x"})
     EXPECT_FALSE(parseOid(bad)) << bad;
   EXPECT_EQ(formatOid({1, 3, 6, 1, 4, 1, 410}), "1.3.6.1.4.1.410");
 }
@@ -217,7 +230,8 @@ Bytes validGet() {
 }
 
 Bytes responseWith(const Bytes& valueTlv) {
-  return message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA2, pduBody(tlv(0x02, {0x01}), varbind(kSysDescr0, valueTlv)));
+  return message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA2,
+                 pduBody(tlv(0x02, {0x01}), varbind(kSysDescr0, valueTlv)));
 }
 
 Bytes nested(int depth) {
@@ -249,44 +263,56 @@ Bytes withTrailing() {
 INSTANTIATE_TEST_SUITE_P(
     Inputs, BerMalformed,
     ::testing::Values(
-        BadCase{"Empty", {}},
-        BadCase{"TagOnly", {0x30}},
-        BadCase{"TruncatedLongLength", {0x30, 0x82, 0x01}},
+        BadCase{"Empty", {}}, BadCase{"TagOnly", {0x30}}, BadCase{"TruncatedLongLength", {0x30, 0x82, 0x01}},
         BadCase{"LengthBeyondData", {0x30, 0x10, 0x02, 0x01, 0x00}},
         BadCase{"HugeLength", {0x30, 0x84, 0xFF, 0xFF, 0xFF, 0xFF, 0x02, 0x01, 0x00}},
         BadCase{"FiveLengthBytes", {0x30, 0x85, 0x00, 0x00, 0x00, 0x00, 0x05}},
         BadCase{"IndefiniteLength", {0x30, 0x80, 0x02, 0x01, 0x00, 0x00, 0x00}},
         BadCase{"WrongOuterTag", {0x31, 0x03, 0x02, 0x01, 0x00}},
         BadCase{"MultiByteTag", {0x3F, 0x01, 0x03, 0x02, 0x01, 0x00}},
-        BadCase{"TrailingByte", withTrailing()},
-        BadCase{"OnlyVersion", tlv(0x30, tlv(0x02, {0x00}))},
-        BadCase{"VersionAsText", message(tlv(0x04, {0x00}), tlv(0x04, text("public")), 0xA0, pduBody(tlv(0x02, {1}), {}))},
-        BadCase{"CommunityAsInteger", message(tlv(0x02, {0x00}), tlv(0x02, {0x01}), 0xA0, pduBody(tlv(0x02, {1}), {}))},
-        BadCase{"CommunityConstructed", message(tlv(0x02, {0x00}), tlv(0x24, tlv(0x04, text("p"))), 0xA0, pduBody(tlv(0x02, {1}), {}))},
-        BadCase{"TrapPdu", message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA4, pduBody(tlv(0x02, {1}), {}))},
-        BadCase{"ReportPdu", message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA8, pduBody(tlv(0x02, {1}), {}))},
+        BadCase{"TrailingByte", withTrailing()}, BadCase{"OnlyVersion", tlv(0x30, tlv(0x02, {0x00}))},
+        BadCase{"VersionAsText",
+                message(tlv(0x04, {0x00}), tlv(0x04, text("public")), 0xA0, pduBody(tlv(0x02, {1}), {}))},
+        BadCase{"CommunityAsInteger",
+                message(tlv(0x02, {0x00}), tlv(0x02, {0x01}), 0xA0, pduBody(tlv(0x02, {1}), {}))},
+        BadCase{"CommunityConstructed", message(tlv(0x02, {0x00}), tlv(0x24, tlv(0x04, text("p"))), 0xA0,
+                                                pduBody(tlv(0x02, {1}), {}))},
+        BadCase{"TrapPdu",
+                message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA4, pduBody(tlv(0x02, {1}), {}))},
+        BadCase{"ReportPdu",
+                message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA8, pduBody(tlv(0x02, {1}), {}))},
         BadCase{"PduNotConstructed", message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0x02, {0x01})},
-        BadCase{"EmptyInteger", message(tlv(0x02, {}), tlv(0x04, text("public")), 0xA0, pduBody(tlv(0x02, {1}), {}))},
+        BadCase{"EmptyInteger",
+                message(tlv(0x02, {}), tlv(0x04, text("public")), 0xA0, pduBody(tlv(0x02, {1}), {}))},
         BadCase{"RequestIdBeyond32Bits", message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA0,
                                                  pduBody(tlv(0x02, {0x01, 0x00, 0x00, 0x00, 0x00}), {}))},
-        BadCase{"IntegerOfTenBytes", message(tlv(0x02, Bytes(10, 0x00)), tlv(0x04, text("public")), 0xA0, pduBody(tlv(0x02, {1}), {}))},
+        BadCase{"IntegerOfTenBytes", message(tlv(0x02, Bytes(10, 0x00)), tlv(0x04, text("public")), 0xA0,
+                                             pduBody(tlv(0x02, {1}), {}))},
         BadCase{"MissingErrorIndex", message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA0,
                                              cat({tlv(0x02, {1}), tlv(0x02, {0}), tlv(0x30, {})}))},
         BadCase{"BytesAfterVarbindList", message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA0,
                                                  cat({pduBody(tlv(0x02, {1}), {}), tlv(0x05, {})}))},
-        BadCase{"VarbindListNotASequence", message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA0,
-                                                   cat({tlv(0x02, {1}), tlv(0x02, {0}), tlv(0x02, {0}), tlv(0x31, {})}))},
+        BadCase{"VarbindListNotASequence",
+                message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA0,
+                        cat({tlv(0x02, {1}), tlv(0x02, {0}), tlv(0x02, {0}), tlv(0x31, {})}))},
         BadCase{"VarbindWithoutValue", message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA0,
                                                pduBody(tlv(0x02, {1}), tlv(0x30, tlv(0x06, kSysDescr0))))},
-        BadCase{"VarbindWithExtraElement", message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA0,
-                                                   pduBody(tlv(0x02, {1}), tlv(0x30, cat({tlv(0x06, kSysDescr0), tlv(0x05, {}), tlv(0x05, {})}))))},
-        BadCase{"VarbindNameNotAnOid", message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA0,
-                                               pduBody(tlv(0x02, {1}), tlv(0x30, cat({tlv(0x04, kSysDescr0), tlv(0x05, {})}))))},
-        BadCase{"EmptyOid", message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA0, pduBody(tlv(0x02, {1}), varbind({}, {0x05, 0x00})))},
-        BadCase{"OidEndsInsideArc", message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA0,
-                                            pduBody(tlv(0x02, {1}), varbind({0x2B, 0x06, 0x83}, {0x05, 0x00})))},
-        BadCase{"OidArcBeyond32Bits", message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA0,
-                                              pduBody(tlv(0x02, {1}), varbind({0x2B, 0x90, 0x80, 0x80, 0x80, 0x00}, {0x05, 0x00})))},
+        BadCase{"VarbindWithExtraElement",
+                message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA0,
+                        pduBody(tlv(0x02, {1}),
+                                tlv(0x30, cat({tlv(0x06, kSysDescr0), tlv(0x05, {}), tlv(0x05, {})}))))},
+        BadCase{"VarbindNameNotAnOid",
+                message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA0,
+                        pduBody(tlv(0x02, {1}), tlv(0x30, cat({tlv(0x04, kSysDescr0), tlv(0x05, {})}))))},
+        BadCase{"EmptyOid", message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA0,
+                                    pduBody(tlv(0x02, {1}), varbind({}, {0x05, 0x00})))},
+        BadCase{"OidEndsInsideArc",
+                message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA0,
+                        pduBody(tlv(0x02, {1}), varbind({0x2B, 0x06, 0x83}, {0x05, 0x00})))},
+        BadCase{
+            "OidArcBeyond32Bits",
+            message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA0,
+                    pduBody(tlv(0x02, {1}), varbind({0x2B, 0x90, 0x80, 0x80, 0x80, 0x00}, {0x05, 0x00})))},
         BadCase{"OidArcPadded", message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA0,
                                         pduBody(tlv(0x02, {1}), varbind({0x2B, 0x80, 0x01}, {0x05, 0x00})))},
         BadCase{"OidOf200Arcs", message(tlv(0x02, {0x00}), tlv(0x04, text("public")), 0xA0,

@@ -22,7 +22,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint16_t kPort = 16100;
 
-Ipv4 ip(const char* s) { return *parseIpv4(s); }
+Ipv4 ip(const char* s) {
+  return *parseIpv4(s);
+}
 
 struct Seen {
   int event;
@@ -39,8 +41,14 @@ class Recorder : public ManagerEvents {
  public:
   Recorder(Manager& manager, Clock& clock) : manager_(manager), clock_(clock) {}
   void managerEvent(int event, int code) override {
-    Seen s{event, code, clock_.now(), manager_.state(), manager_.remoteHost(), manager_.message().requestId(),
-           manager_.message().errorStatus(), {}};
+    Seen s{event,
+           code,
+           clock_.now(),
+           manager_.state(),
+           manager_.remoteHost(),
+           manager_.message().requestId(),
+           manager_.message().errorStatus(),
+           {}};
     for (int i = 1; i <= manager_.message().variables().count(); ++i)
       s.values.push_back(manager_.message().variables().item(i).valueText());
     seen.push_back(s);
@@ -88,7 +96,9 @@ class ManagerTest : public ::testing::Test {
   }
   ber::Oid oid(const std::string& name) { return *ber::parseOid(mib.translate(name) + ".0"); }
 
-  void give(TestAgent& agent, const std::string& name, ber::Value v) { agent.values[oid(name)] = std::move(v); }
+  void give(TestAgent& agent, const std::string& name, ber::Value v) {
+    agent.values[oid(name)] = std::move(v);
+  }
   static ber::Value text(const std::string& s) { return ber::Value::octets(Bytes(s.begin(), s.end())); }
 
   VirtualClock clock{10000};
@@ -390,11 +400,27 @@ TEST(ManagerErrors, EveryMisuseRaisesAnErrorWithSourceAndDescription) {
   MemoryNetwork net(clock);
   const Misuse cases[] = {
       {"send before open", [](Manager& m) { m.send(); }, "Not open"},
-      {"open twice", [](Manager& m) { m.open(0, ""); m.open(0, ""); }, "Already open"},
-      {"bad local address", [](Manager& m) { m.open(0, "localhost"); }, "Invalid local address \"localhost\""},
+      {"open twice",
+       [](Manager& m) {
+         m.open(0, "");
+         m.open(0, "");
+       },
+       "Already open"},
+      {"bad local address", [](Manager& m) { m.open(0, "localhost"); },
+       "Invalid local address \"localhost\""},
       {"bad local port", [](Manager& m) { m.open(70000, ""); }, "Invalid local port 70000"},
-      {"no remote host", [](Manager& m) { m.open(0, ""); m.send(); }, "Invalid remote host \"\""},
-      {"named remote host", [](Manager& m) { m.open(0, ""); m.setRemoteHost("ap.local"); m.send(); },
+      {"no remote host",
+       [](Manager& m) {
+         m.open(0, "");
+         m.send();
+       },
+       "Invalid remote host \"\""},
+      {"named remote host",
+       [](Manager& m) {
+         m.open(0, "");
+         m.setRemoteHost("ap.local");
+         m.send();
+       },
        "Invalid remote host \"ap.local\""},
       {"zero timeout", [](Manager& m) { m.setTimeout(0); }, "Invalid timeout 0"},
       {"negative timeout", [](Manager& m) { m.setTimeout(-5); }, "Invalid timeout -5"},
@@ -447,15 +473,19 @@ TEST(SettingsTest, EnvironmentOverridesTheDefaults) {
     std::uint16_t wantPort;
     const char* wantBroadcast;
   } cases[] = {
-      {nullptr, nullptr, 161, "255.255.255.255"},
-      {"16161", "127.255.255.255", 16161, "127.255.255.255"},
-      {"0", "127.255.255", 161, "255.255.255.255"},
-      {"65536", "", 161, "255.255.255.255"},
+      {nullptr, nullptr, 161, "255.255.255.255"},   {"16161", "127.255.255.255", 16161, "127.255.255.255"},
+      {"0", "127.255.255", 161, "255.255.255.255"}, {"65536", "", 161, "255.255.255.255"},
       {"12x", "10.0.0.255", 161, "10.0.0.255"},
   };
   for (const auto& c : cases) {
-    if (c.port) setenv("APKIT_SNMP_PORT", c.port, 1); else unsetenv("APKIT_SNMP_PORT");
-    if (c.broadcast) setenv("APKIT_SNMP_BROADCAST", c.broadcast, 1); else unsetenv("APKIT_SNMP_BROADCAST");
+    if (c.port)
+      setenv("APKIT_SNMP_PORT", c.port, 1);
+    else
+      unsetenv("APKIT_SNMP_PORT");
+    if (c.broadcast)
+      setenv("APKIT_SNMP_BROADCAST", c.broadcast, 1);
+    else
+      unsetenv("APKIT_SNMP_BROADCAST");
     Settings s = Settings::fromEnvironment();
     EXPECT_EQ(s.agentPort, c.wantPort) << (c.port ? c.port : "(unset)");
     EXPECT_EQ(s.broadcastAddress, c.wantBroadcast);

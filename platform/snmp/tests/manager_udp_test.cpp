@@ -84,9 +84,12 @@ TEST_F(ManagerUdp, BroadcastOnLoopbackReachesAFleetThatAnswersFromItsOwnAddresse
   const std::uint16_t port = first->endpoint().port;
   std::vector<std::unique_ptr<TestAgent>> fleet;
   fleet.push_back(std::move(first));
-  fleet.push_back(std::make_unique<TestAgent>(net, Endpoint{kAnyAddress, port}, "public", *parseIpv4("127.0.0.3")));
-  fleet.push_back(std::make_unique<TestAgent>(net, Endpoint{kAnyAddress, port}, "public", *parseIpv4("127.0.0.4")));
-  for (std::size_t i = 0; i < fleet.size(); ++i) fleet[i]->values[oid("operAccessPointName")] = text("AP " + std::to_string(i + 2));
+  fleet.push_back(
+      std::make_unique<TestAgent>(net, Endpoint{kAnyAddress, port}, "public", *parseIpv4("127.0.0.3")));
+  fleet.push_back(
+      std::make_unique<TestAgent>(net, Endpoint{kAnyAddress, port}, "public", *parseIpv4("127.0.0.4")));
+  for (std::size_t i = 0; i < fleet.size(); ++i)
+    fleet[i]->values[oid("operAccessPointName")] = text("AP " + std::to_string(i + 2));
 
   Manager manager(net, Settings::loopback(port));
   Hosts seen(manager);
@@ -102,7 +105,8 @@ TEST_F(ManagerUdp, BroadcastOnLoopbackReachesAFleetThatAnswersFromItsOwnAddresse
   ASSERT_EQ(seen.events.size(), 3u);
   EXPECT_EQ(std::set<std::string>(seen.hosts.begin(), seen.hosts.end()),
             (std::set<std::string>{"127.0.0.2", "127.0.0.3", "127.0.0.4"}));
-  for (std::size_t i = 0; i < seen.hosts.size(); ++i) EXPECT_EQ(seen.names[i], "AP " + seen.hosts[i].substr(8));
+  for (std::size_t i = 0; i < seen.hosts.size(); ++i)
+    EXPECT_EQ(seen.names[i], "AP " + seen.hosts[i].substr(8));
   for (const auto& agent : fleet) {
     ASSERT_EQ(agent->received.size(), 1u);
   }

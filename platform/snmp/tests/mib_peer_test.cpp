@@ -37,8 +37,12 @@ TEST(MibPeer, SnmptranslateGivesOurIdentifierForEveryName) {
   for (const auto& v : testing::at76c510Variables())
     EXPECT_NE(std::find(names.begin(), names.end(), v.name), names.end()) << v.name;
 
-  std::vector<std::string> argv = {testing::toolPath("snmptranslate"), "-M", std::string(KIT_SOURCE_DIR) + "/snmp",
-                                   "-m", "AT76C510-MIB", "-On"};
+  std::vector<std::string> argv = {testing::toolPath("snmptranslate"),
+                                   "-M",
+                                   std::string(KIT_SOURCE_DIR) + "/snmp",
+                                   "-m",
+                                   "AT76C510-MIB",
+                                   "-On"};
   for (const auto& n : names) argv.push_back("AT76C510-MIB::" + n);
   auto result = runTool(argv, testing::netSnmpEnvironment(dir.path()));
   ASSERT_EQ(result.exitCode, 0) << result.output;
@@ -54,12 +58,12 @@ TEST(MibPeer, SnmptranslateAgreesOnInstancesAndTheReverseDirection) {
   Mib mib;
   mib.load(testing::at76c510MibPath());
   for (const auto& v : testing::at76c510Variables()) {
-    auto forward = runTool({testing::toolPath("snmptranslate"), "-M", std::string(KIT_SOURCE_DIR) + "/snmp", "-m",
-                            "AT76C510-MIB", "-On", std::string("AT76C510-MIB::") + v.name + ".0"},
+    auto forward = runTool({testing::toolPath("snmptranslate"), "-M", std::string(KIT_SOURCE_DIR) + "/snmp",
+                            "-m", "AT76C510-MIB", "-On", std::string("AT76C510-MIB::") + v.name + ".0"},
                            testing::netSnmpEnvironment(dir.path()));
     EXPECT_EQ(forward.output, "." + mib.translate(std::string(v.name) + ".0") + "\n") << v.name;
-    auto back = runTool({testing::toolPath("snmptranslate"), "-M", std::string(KIT_SOURCE_DIR) + "/snmp", "-m",
-                         "AT76C510-MIB", "-Os", "." + mib.translate(v.name)},
+    auto back = runTool({testing::toolPath("snmptranslate"), "-M", std::string(KIT_SOURCE_DIR) + "/snmp",
+                         "-m", "AT76C510-MIB", "-Os", "." + mib.translate(v.name)},
                         testing::netSnmpEnvironment(dir.path()));
     EXPECT_EQ(back.output, std::string(v.name) + "\n");
   }
@@ -104,8 +108,9 @@ TEST(MibPeer, NetSnmpsOwnModulesResolveAsSnmptranslateResolvesThem) {
 
   // snmptranslate's whole tree as "name(arc)" paths; it warns about the base modules it
   // lacks, which only drops the nodes below them.
-  auto result = runTool({testing::toolPath("snmptranslate"), "-M", dir.path() + ":" + shipped, "-m", "ALL", "-Tl"},
-                        testing::netSnmpEnvironment(dir.path()));
+  auto result =
+      runTool({testing::toolPath("snmptranslate"), "-M", dir.path() + ":" + shipped, "-m", "ALL", "-Tl"},
+              testing::netSnmpEnvironment(dir.path()));
   ASSERT_EQ(result.exitCode, 0) << result.output;
   std::map<std::string, std::set<std::string>> peer;
   for (const auto& line : lines(result.output)) {
@@ -128,7 +133,8 @@ TEST(MibPeer, NetSnmpsOwnModulesResolveAsSnmptranslateResolvesThem) {
     EXPECT_EQ(mib.translate(name), *oids.begin()) << name;
     ++compared;
   }
-  EXPECT_GT(compared, 300) << "snmptranslate listed too little to compare:\n" << result.output.substr(0, 2000);
+  EXPECT_GT(compared, 300) << "snmptranslate listed too little to compare:\n"
+                           << result.output.substr(0, 2000);
 }
 
 }  // namespace

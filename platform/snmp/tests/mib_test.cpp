@@ -101,16 +101,11 @@ TEST(MibReader, ReadsAssignmentsOfAnSmiModule) {
     const char* name;
     const char* oid;
   } expected[] = {
-      {"vendor", "1.3.6.1.4.1.9999"},
-      {"vendorGroup", "1.3.6.1.4.1.9999.1.2"},
-      {"absolute", "1.3.6.1.4.1.8888"},
-      {"named", "1.3.6.1.4.5"},
-      {"testScalar", "1.3.6.1.4.1.9999.1.2.3"},
-      {"testTable", "1.3.6.1.4.1.9999.4"},
-      {"testEntry", "1.3.6.1.4.1.9999.4.1"},
-      {"testIndex", "1.3.6.1.4.1.9999.4.1.1"},
-      {"UpperCaseScalar", "1.3.6.1.2.1.999"},
-      {"testIndex.7.1", "1.3.6.1.4.1.9999.4.1.1.7.1"},
+      {"vendor", "1.3.6.1.4.1.9999"},           {"vendorGroup", "1.3.6.1.4.1.9999.1.2"},
+      {"absolute", "1.3.6.1.4.1.8888"},         {"named", "1.3.6.1.4.5"},
+      {"testScalar", "1.3.6.1.4.1.9999.1.2.3"}, {"testTable", "1.3.6.1.4.1.9999.4"},
+      {"testEntry", "1.3.6.1.4.1.9999.4.1"},    {"testIndex", "1.3.6.1.4.1.9999.4.1.1"},
+      {"UpperCaseScalar", "1.3.6.1.2.1.999"},   {"testIndex.7.1", "1.3.6.1.4.1.9999.4.1.1.7.1"},
   };
   for (const auto& e : expected) EXPECT_EQ(mib.translate(e.name), e.oid) << e.name;
   for (const char* absent : {"commentedOut", "testTrap", "OwnString", "TestEntry", "on"}) {
@@ -131,9 +126,14 @@ END)");
     const char* name;
     const char* mentions;
   } cases[] = {
-      {"unknownName", "unknownName"}, {"orphan", "nowhere"},      {"loopA", "cycle"},
-      {"fine.x", "fine.x"},           {"fine.", "fine."},         {"OTHER-MIB::fine", "OTHER-MIB"},
-      {"", "Empty"},                  {"1.3.x", "1.3.x"},
+      {"unknownName", "unknownName"},
+      {"orphan", "nowhere"},
+      {"loopA", "cycle"},
+      {"fine.x", "fine.x"},
+      {"fine.", "fine."},
+      {"OTHER-MIB::fine", "OTHER-MIB"},
+      {"", "Empty"},
+      {"1.3.x", "1.3.x"},
   };
   for (const auto& c : cases) {
     try {

@@ -61,10 +61,11 @@ class SnmpdPeer : public ::testing::Test {
          << "sysLocation loopback\n";
     conf.close();
     std::vector<std::string> env = testing::netSnmpEnvironment(dir.path());
-    snmpd = std::make_unique<Process>(
-        std::vector<std::string>{testing::toolPath("snmpd"), "-f", "-Lo", "-C", "-c", dir.path() + "/snmpd.conf",
-                                 "-I", "-smux", "udp:127.0.0.1:" + std::to_string(port)},
-        env);
+    snmpd =
+        std::make_unique<Process>(std::vector<std::string>{testing::toolPath("snmpd"), "-f", "-Lo", "-C",
+                                                           "-c", dir.path() + "/snmpd.conf", "-I", "-smux",
+                                                           "udp:127.0.0.1:" + std::to_string(port)},
+                                  env);
     ASSERT_TRUE(snmpd->started());
     mib.load(testing::at76c510MibPath());
     managerObject = std::make_unique<Manager>(net, Settings::loopback(port));
@@ -163,7 +164,8 @@ TEST_F(SnmpdPeer, AnUnknownCommunityGetsNoAnswerAndTimesOut) {
 class NetSnmpClients : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!testing::toolAvailable("snmpget") || !testing::toolAvailable("snmpset")) GTEST_SKIP() << "net-snmp tools missing";
+    if (!testing::toolAvailable("snmpget") || !testing::toolAvailable("snmpset"))
+      GTEST_SKIP() << "net-snmp tools missing";
     mib.load(testing::at76c510MibPath());
     auto oid = [&](const char* name) { return *ber::parseOid(mib.translate(name) + ".0"); };
     agent.values[oid("sysDescr")] = ber::Value::octets(text("AP (Version 1.04e3)"));
@@ -173,7 +175,8 @@ class NetSnmpClients : public ::testing::Test {
     agent.values[oid("operEthernetAddress")] = ber::Value::octets({0x00, 0x04, 0x25, 0x1C, 0xA0, 0x02});
     agent.values[oid("AssociatedSTAsNum")] = ber::Value::unsignedValue(ber::Tag::Gauge, 3);
     agent.values[{1, 3, 6, 1, 2, 1, 1, 3, 0}] = ber::Value::unsignedValue(ber::Tag::TimeTicks, 123456);
-    agent.values[{1, 3, 6, 1, 2, 1, 2, 2, 1, 10, 1}] = ber::Value::unsignedValue(ber::Tag::Counter, 4294967295u);
+    agent.values[{1, 3, 6, 1, 2, 1, 2, 2, 1, 10, 1}] =
+        ber::Value::unsignedValue(ber::Tag::Counter, 4294967295u);
     agent.values[{1, 3, 6, 1, 2, 1, 1, 2, 0}] = ber::Value::objectId({1, 3, 6, 1, 4, 1, 410});
   }
   static Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
@@ -193,17 +196,15 @@ class NetSnmpClients : public ::testing::Test {
 };
 
 TEST_F(NetSnmpClients, SnmpgetReadsEveryValueTypeFromOurEncoder) {
-  auto result = run({testing::toolPath("snmpget"), "-v1", "-c", "public", "-r", "0", "-t", "10", "-On", target(),
-                     id("sysDescr"), id("operChannelID"), id("operRTSThreshold"), id("operIPAddress"),
-                     id("operEthernetAddress"), id("AssociatedSTAsNum"), ".1.3.6.1.2.1.1.3.0",
-                     ".1.3.6.1.2.1.2.2.1.10.1", ".1.3.6.1.2.1.1.2.0"});
+  auto result = run({testing::toolPath("snmpget"), "-v1", "-c", "public", "-r", "0", "-t", "10", "-On",
+                     target(), id("sysDescr"), id("operChannelID"), id("operRTSThreshold"),
+                     id("operIPAddress"), id("operEthernetAddress"), id("AssociatedSTAsNum"),
+                     ".1.3.6.1.2.1.1.3.0", ".1.3.6.1.2.1.2.2.1.10.1", ".1.3.6.1.2.1.1.2.0"});
   ASSERT_EQ(result.exitCode, 0) << result.output;
-  std::string expected = id("sysDescr") + " = STRING: \"AP (Version 1.04e3)\"\n" +
-                         id("operChannelID") + " = INTEGER: 11\n" +
-                         id("operRTSThreshold") + " = INTEGER: -1\n" +
-                         id("operIPAddress") + " = IpAddress: 192.168.0.2\n" +
-                         id("operEthernetAddress") + " = Hex-STRING: 00 04 25 1C A0 02 \n" +
-                         id("AssociatedSTAsNum") + " = Gauge32: 3\n" +
+  std::string expected = id("sysDescr") + " = STRING: \"AP (Version 1.04e3)\"\n" + id("operChannelID") +
+                         " = INTEGER: 11\n" + id("operRTSThreshold") + " = INTEGER: -1\n" +
+                         id("operIPAddress") + " = IpAddress: 192.168.0.2\n" + id("operEthernetAddress") +
+                         " = Hex-STRING: 00 04 25 1C A0 02 \n" + id("AssociatedSTAsNum") + " = Gauge32: 3\n" +
                          ".1.3.6.1.2.1.1.3.0 = Timeticks: (123456) 0:20:34.56\n"
                          ".1.3.6.1.2.1.2.2.1.10.1 = Counter32: 4294967295\n"
                          ".1.3.6.1.2.1.1.2.0 = OID: .1.3.6.1.4.1.410\n";
@@ -214,9 +215,31 @@ TEST_F(NetSnmpClients, SnmpgetReadsEveryValueTypeFromOurEncoder) {
 }
 
 TEST_F(NetSnmpClients, SnmpsetValuesReachOurDecoderIntact) {
-  auto result = run({testing::toolPath("snmpset"), "-v1", "-c", "public", "-r", "0", "-t", "10", "-On", target(),
-                     id("operChannelID"), "i", "6", id("operESSID"), "s", "wireless net", id("operGateway"), "a",
-                     "10.0.0.254", id("defaultWEPKey1"), "x", "0123456789", id("operRTSThreshold"), "i", "-2147483648"});
+  auto result = run({testing::toolPath("snmpset"),
+                     "-v1",
+                     "-c",
+                     "public",
+                     "-r",
+                     "0",
+                     "-t",
+                     "10",
+                     "-On",
+                     target(),
+                     id("operChannelID"),
+                     "i",
+                     "6",
+                     id("operESSID"),
+                     "s",
+                     "wireless net",
+                     id("operGateway"),
+                     "a",
+                     "10.0.0.254",
+                     id("defaultWEPKey1"),
+                     "x",
+                     "0123456789",
+                     id("operRTSThreshold"),
+                     "i",
+                     "-2147483648"});
   ASSERT_EQ(result.exitCode, 0) << result.output;
   ASSERT_EQ(agent.received.size(), 1u);
   const auto& m = agent.received[0];
@@ -234,8 +257,8 @@ TEST_F(NetSnmpClients, SnmpsetValuesReachOurDecoderIntact) {
 
 TEST_F(NetSnmpClients, SnmpgetSeesOurErrorStatus) {
   // The agent answers a wrong community with status 16, as the access points do.
-  auto result = run({testing::toolPath("snmpget"), "-v1", "-c", "wrong", "-r", "0", "-t", "10", "-On", target(),
-                     id("sysDescr")});
+  auto result = run({testing::toolPath("snmpget"), "-v1", "-c", "wrong", "-r", "0", "-t", "10", "-On",
+                     target(), id("sysDescr")});
   EXPECT_NE(result.exitCode, 0);
   EXPECT_NE(result.output.find("authorizationError"), std::string::npos) << result.output;
 }

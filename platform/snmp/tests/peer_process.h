@@ -17,11 +17,10 @@
 #include <string>
 #include <vector>
 
-
 namespace platform::snmp::testing {
 
 struct ProcessResult {
-  int exitCode = -1;  // -1: killed or not started
+  int exitCode = -1;   // -1: killed or not started
   std::string output;  // stdout and stderr together
 };
 
@@ -65,8 +64,8 @@ class TempDir {
 inline std::vector<std::string> netSnmpEnvironment(const std::string& dir) {
   std::error_code ec;
   std::filesystem::create_directories(dir + "/cert_indexes", ec);
-  return {"SNMPCONFPATH=" + dir, "SNMP_PERSISTENT_DIR=" + dir, "MIBS=", "MIBDIRS=" + dir, "HOME=" + dir,
-          "PATH=/usr/bin:/bin:/usr/sbin:/sbin"};
+  return {"SNMPCONFPATH=" + dir, "SNMP_PERSISTENT_DIR=" + dir,        "MIBS=", "MIBDIRS=" + dir,
+          "HOME=" + dir,         "PATH=/usr/bin:/bin:/usr/sbin:/sbin"};
 }
 
 class Process {

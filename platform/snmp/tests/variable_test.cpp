@@ -16,9 +16,9 @@ using Bytes = std::vector<std::uint8_t>;
 struct TextCase {
   ValueType type;
   std::string in;
-  std::string out;        // value text read back
-  Bytes bytes;            // value bytes read back
-  ber::Value wire;        // what goes on the wire
+  std::string out;  // value text read back
+  Bytes bytes;      // value bytes read back
+  ber::Value wire;  // what goes on the wire
 };
 
 class VariableText : public ::testing::TestWithParam<TextCase> {};
@@ -37,20 +37,42 @@ TEST_P(VariableText, SetTextReadsBackAsTextBytesAndWire) {
 
 INSTANTIATE_TEST_SUITE_P(
     Types, VariableText,
-    ::testing::Values(
-        TextCase{ValueType::Integer, "42", "42", {'4', '2'}, ber::Value::integer(42)},
-        TextCase{ValueType::Integer, "-7", "-7", {'-', '7'}, ber::Value::integer(-7)},
-        TextCase{ValueType::Integer, "007", "7", {'7'}, ber::Value::integer(7)},
-        TextCase{ValueType::Integer, "2147483647", "2147483647", {'2', '1', '4', '7', '4', '8', '3', '6', '4', '7'},
-                 ber::Value::integer(2147483647)},
-        TextCase{ValueType::OctetString, "My AP", "My AP", {'M', 'y', ' ', 'A', 'P'}, ber::Value::octets({'M', 'y', ' ', 'A', 'P'})},
-        TextCase{ValueType::OctetString, "", "", {}, ber::Value::octets({})},
-        TextCase{ValueType::OctetString, "caf\xE9", "caf\xE9", {'c', 'a', 'f', 0xE9}, ber::Value::octets({'c', 'a', 'f', 0xE9})},
-        TextCase{ValueType::IpAddress, "192.168.1.254", "192.168.1.254", {192, 168, 1, 254}, ber::Value::ipAddress(0xC0A801FE)},
-        TextCase{ValueType::IpAddress, "0.0.0.0", "0.0.0.0", {0, 0, 0, 0}, ber::Value::ipAddress(0)},
-        TextCase{ValueType::ObjectId, ".1.3.6.1", "1.3.6.1", {'1', '.', '3', '.', '6', '.', '1'}, ber::Value::objectId({1, 3, 6, 1})},
-        TextCase{ValueType::TimeTicks, "4294967295", "4294967295", {'4', '2', '9', '4', '9', '6', '7', '2', '9', '5'},
-                 ber::Value::unsignedValue(ber::Tag::TimeTicks, 4294967295u)}));
+    ::testing::Values(TextCase{ValueType::Integer, "42", "42", {'4', '2'}, ber::Value::integer(42)},
+                      TextCase{ValueType::Integer, "-7", "-7", {'-', '7'}, ber::Value::integer(-7)},
+                      TextCase{ValueType::Integer, "007", "7", {'7'}, ber::Value::integer(7)},
+                      TextCase{ValueType::Integer,
+                               "2147483647",
+                               "2147483647",
+                               {'2', '1', '4', '7', '4', '8', '3', '6', '4', '7'},
+                               ber::Value::integer(2147483647)},
+                      TextCase{ValueType::OctetString,
+                               "My AP",
+                               "My AP",
+                               {'M', 'y', ' ', 'A', 'P'},
+                               ber::Value::octets({'M', 'y', ' ', 'A', 'P'})},
+                      TextCase{ValueType::OctetString, "", "", {}, ber::Value::octets({})},
+                      TextCase{ValueType::OctetString,
+                               "caf\xE9",
+                               "caf\xE9",
+                               {'c', 'a', 'f', 0xE9},
+                               ber::Value::octets({'c', 'a', 'f', 0xE9})},
+                      TextCase{ValueType::IpAddress,
+                               "192.168.1.254",
+                               "192.168.1.254",
+                               {192, 168, 1, 254},
+                               ber::Value::ipAddress(0xC0A801FE)},
+                      TextCase{
+                          ValueType::IpAddress, "0.0.0.0", "0.0.0.0", {0, 0, 0, 0}, ber::Value::ipAddress(0)},
+                      TextCase{ValueType::ObjectId,
+                               ".1.3.6.1",
+                               "1.3.6.1",
+                               {'1', '.', '3', '.', '6', '.', '1'},
+                               ber::Value::objectId({1, 3, 6, 1})},
+                      TextCase{ValueType::TimeTicks,
+                               "4294967295",
+                               "4294967295",
+                               {'4', '2', '9', '4', '9', '6', '7', '2', '9', '5'},
+                               ber::Value::unsignedValue(ber::Tag::TimeTicks, 4294967295u)}));
 
 struct BadText {
   ValueType type;
@@ -75,13 +97,14 @@ TEST_P(VariableBadText, RaisesAnErrorAndKeepsTheValue) {
 
 INSTANTIATE_TEST_SUITE_P(
     Types, VariableBadText,
-    ::testing::Values(BadText{ValueType::Integer, ""}, BadText{ValueType::Integer, "12a"}, BadText{ValueType::Integer, " 1"},
-                      BadText{ValueType::Integer, "2147483648"}, BadText{ValueType::Integer, "-2147483649"},
-                      BadText{ValueType::Integer, "+5"}, BadText{ValueType::Integer, "99999999999999999999"},
-                      BadText{ValueType::Integer, "-"}, BadText{ValueType::IpAddress, "10.0.0"},
-                      BadText{ValueType::IpAddress, "10.0.0.256"}, BadText{ValueType::IpAddress, "10.0.0.1 "},
-                      BadText{ValueType::IpAddress, "ap.local"}, BadText{ValueType::Counter, "-1"},
-                      BadText{ValueType::Gauge, "4294967296"}, BadText{ValueType::ObjectId, "1"}));
+    ::testing::Values(BadText{ValueType::Integer, ""}, BadText{ValueType::Integer, "12a"},
+                      BadText{ValueType::Integer, " 1"}, BadText{ValueType::Integer, "2147483648"},
+                      BadText{ValueType::Integer, "-2147483649"}, BadText{ValueType::Integer, "+5"},
+                      BadText{ValueType::Integer, "99999999999999999999"}, BadText{ValueType::Integer, "-"},
+                      BadText{ValueType::IpAddress, "10.0.0"}, BadText{ValueType::IpAddress, "10.0.0.256"},
+                      BadText{ValueType::IpAddress, "10.0.0.1 "}, BadText{ValueType::IpAddress, "ap.local"},
+                      BadText{ValueType::Counter, "-1"}, BadText{ValueType::Gauge, "4294967296"},
+                      BadText{ValueType::ObjectId, "1"}));
 
 TEST(Variable, BytesForOctetStringsAndIpAddresses) {
   Variable v;
@@ -193,8 +216,9 @@ TEST(Message, AssignFromAnAnswer) {
   answer.pdu.requestId = 44;
   answer.pdu.errorStatus = 16;
   answer.pdu.errorIndex = 2;
-  answer.pdu.varbinds = {{{1, 3, 6, 1, 2, 1, 1, 1, 0}, ber::Value::octets({'A', 'P'})},
-                         {{1, 3, 6, 1, 4, 1, 410, 1, 2, 5, 1, 0}, ber::Value::unsignedValue(ber::Tag::Gauge, 3)}};
+  answer.pdu.varbinds = {
+      {{1, 3, 6, 1, 2, 1, 1, 1, 0}, ber::Value::octets({'A', 'P'})},
+      {{1, 3, 6, 1, 4, 1, 410, 1, 2, 5, 1, 0}, ber::Value::unsignedValue(ber::Tag::Gauge, 3)}};
   Message m;
   m.assignFrom(answer);
   EXPECT_EQ(m.type(), MessageType::GetResponse);
