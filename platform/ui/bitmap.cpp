@@ -21,6 +21,9 @@ void Bitmap::setPixel(int x, int y, Color c) {
 namespace {
 
 constexpr int kMaxSide = 16384;
+// A few bytes of RLE codes can describe a picture of any size (the rest is black), so the area is
+// bounded too: 16 M pixels (64 MB) is far beyond any screen such pictures were made for.
+constexpr long long kMaxPixels = 16LL * 1024 * 1024;
 
 std::uint32_t u16(std::string_view b, std::size_t at) {
   return static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8);
@@ -154,7 +157,8 @@ std::optional<Bitmap> Bitmap::fromBmp(std::string_view b, std::string* error) {
     h.height = -h.height;
     h.topDown = true;
   }
-  if (h.width <= 0 || h.height <= 0 || h.width > kMaxSide || h.height > kMaxSide) {
+  if (h.width <= 0 || h.height <= 0 || h.width > kMaxSide || h.height > kMaxSide ||
+      static_cast<long long>(h.width) * h.height > kMaxPixels) {
     fail(error, "unsupported picture size");
     return std::nullopt;
   }

@@ -29,7 +29,8 @@ class Bitmap {
 
   // Reads a BMP file image (1, 4, 8, 16, 24 and 32 bits per pixel; uncompressed, RLE4, RLE8 and
   // bit fields; bottom-up and top-down). Returns nothing and says why in `error` when the bytes
-  // are not a picture it can read. Pictures larger than 16384 pixels a side are refused.
+  // are not a picture it can read. Pictures larger than 16384 pixels a side or 16 M pixels in all
+  // are refused.
   static std::optional<Bitmap> fromBmp(std::string_view bytes, std::string* error = nullptr);
   // Reads a BMP file from a host path.
   static std::optional<Bitmap> loadFile(const std::string& hostPath, std::string* error = nullptr);

@@ -106,6 +106,8 @@ TEST(Bitmap, RefusesWhatIsNotAPictureItCanRead) {
       {"no pixels", good.substr(0, 54)},
       {"zero width", makeBmp(0, 2, 24, 0, {}, std::string(16, '\0'))},
       {"huge", makeBmp(100000, 100000, 24, 0, {}, std::string(16, '\0'))},
+      // A few bytes of RLE could otherwise make the reader allocate a gigabyte.
+      {"huge area in a tiny RLE file", makeBmp(16384, 16384, 8, 1, {0}, bytes({0, 1}))},
       {"unknown depth", makeBmp(2, 2, 7, 0, {}, std::string(16, '\0'))},
       {"unknown compression", makeBmp(2, 2, 24, 9, {}, std::string(16, '\0'))},
   };
