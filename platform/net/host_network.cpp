@@ -33,11 +33,11 @@ constexpr std::size_t kReceiveBuffer = 65536;
 
 class HostSocket final : public UdpSocket {
  public:
-  HostSocket(HostNetwork& network, int fd, Endpoint local) : network_(network), fd_(fd), local_(local) {
-    network_.attach(this);
+  HostSocket(HostNetwork& network, int fd, Endpoint local) : network_(&network), fd_(fd), local_(local) {
+    network_->attach(this);
   }
   ~HostSocket() override {
-    network_.detach(this);
+    if (network_) network_->detach(this);
     ::close(fd_);
   }
 
@@ -50,7 +50,8 @@ class HostSocket final : public UdpSocket {
   }
 
   void sendTo(const Endpoint& to, std::span<const std::uint8_t> data, std::optional<Ipv4> source) override {
-    if (network_.policy() == HostNetwork::Policy::LoopbackOnly && !isLoopback(to.address))
+    if (!network_) throw NetError("network is gone");
+    if (network_->policy() == HostNetwork::Policy::LoopbackOnly && !isLoopback(to.address))
       throw NetError("sendto " + formatEndpoint(to) + ": destination outside loopback refused");
     sockaddr_in sa = toSockaddr(to);
     iovec iov{const_cast<std::uint8_t*>(data.data()), data.size()};
@@ -79,14 +80,15 @@ class HostSocket final : public UdpSocket {
   }
 
   std::optional<Datagram> receive(Millis timeout) override {
-    Clock& clock = network_.clock();
+    if (!network_) throw NetError("network is gone");
+    Clock& clock = network_->clock();
     const Millis deadline = clock.now() + std::max<Millis>(timeout, 0);
     for (;;) {
       if (auto d = readOne()) return d;
       Millis remaining = deadline - clock.now();
       if (remaining <= 0) return std::nullopt;
-      Millis wait = std::min(remaining, network_.sliceMs_);
-      bool ready = network_.pollOnce(this, wait);
+      Millis wait = std::min(remaining, network_->sliceMs_);
+      bool ready = network_->pollOnce(this, wait);
       if (!ready && clock.isVirtual()) clock.sleepFor(wait);
     }
   }
@@ -131,7 +133,7 @@ class HostSocket final : public UdpSocket {
     return d;
   }
 
-  HostNetwork& network_;
+  HostNetwork* network_;  // null once the network is gone
   int fd_;
   Endpoint local_;
   Handler handler_;
@@ -140,7 +142,10 @@ class HostSocket final : public UdpSocket {
 HostNetwork::HostNetwork(Clock& clock, Policy policy, Millis sliceMs)
     : clock_(clock), policy_(policy), sliceMs_(sliceMs > 0 ? sliceMs : 1) {}
 
-HostNetwork::~HostNetwork() = default;
+HostNetwork::~HostNetwork() {
+  // Sockets that outlive the network fail cleanly instead of calling into it.
+  for (HostSocket* s : sockets_) s->network_ = nullptr;
+}
 
 std::unique_ptr<UdpSocket> HostNetwork::openUdp(const Endpoint& local) {
   int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);

@@ -125,6 +125,19 @@ TEST_F(HostNetworkTest, BindErrorsAreReported) {
   EXPECT_THROW(net.openUdp({ip("203.0.113.1"), 0}), NetError);
 }
 
+TEST(HostNetworkLifetime, SocketsOutlivingTheirNetworkFailCleanly) {
+  RealClock clock;
+  std::unique_ptr<UdpSocket> orphan;
+  {
+    HostNetwork net(clock, HostNetwork::Policy::LoopbackOnly);
+    orphan = net.openUdp({ip("127.0.0.1"), 0});
+  }
+  EXPECT_THROW(orphan->sendTo({ip("127.0.0.1"), 9}, bytes("x")), NetError);
+  EXPECT_THROW(orphan->receive(10), NetError);
+  EXPECT_NE(orphan->localEndpoint().port, 0);
+  orphan.reset();  // and closing it touches nothing that is gone
+}
+
 TEST(HostNetworkVirtualTime, EmptySlicesAdvanceAVirtualClock) {
   VirtualClock clock;
   HostNetwork net(clock, HostNetwork::Policy::LoopbackOnly, 5);
