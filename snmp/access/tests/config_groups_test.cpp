@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 
 #include "snmp/access/access_point.h"
 #include "snmp/access/tests/harness.h"
@@ -598,6 +599,56 @@ TEST_F(Groups, BridgeAnswerMissingAVariableIsReportedAndChangesNothing) {
   EXPECT_FALSE(h.ap->GetBridgeSettings());
   EXPECT_EQ(h.ap->BridgeMode, 1);
   EXPECT_EQ(h.boxes.texts(), std::vector<std::string>{"Unexpected Error on GetConfiguration2Values"});
+}
+
+// Whatever happens to an exchange, the object ends idle, connected and with the cursor hidden.
+TEST_F(Groups, EveryOperationEndsIdleWithTheCursorHidden) {
+  ApConfiguration config;
+  config.ipAddress = config.subnetMask = config.gateway = "0.0.0.0";
+  ApPrivacySettings privacy;
+  privacy.keys = {"0102030405", "0102030405", "0102030405", "0102030405"};
+  const std::vector<std::pair<const char*, std::function<bool()>>> ops = {
+      {"GetConfiguration", [&] { return h.ap->GetConfiguration(config); }},
+      {"SetConfiguration", [&] { return h.ap->SetConfiguration(config); }},
+      {"GetPrivacySettings", [&] { return h.ap->GetPrivacySettings(privacy); }},
+      {"SetPrivacySettings", [&] { return h.ap->SetPrivacySettings(privacy); }},
+      {"RestartAccessPoint", [&] { return h.ap->RestartAccessPoint(); }},
+      {"LoadDefaults", [&] { return h.ap->LoadDefaults(); }},
+      {"SetPassword", [&] { return h.ap->SetPassword("secret"); }},
+      {"GetMacFilterState", [&] { return h.ap->GetMacFilterState(); }},
+      {"SetMacFilterState", [&] { return h.ap->SetMacFilterState(); }},
+      {"TransferMacEntry", [&] { return h.ap->TransferMacEntry(1); }},
+      {"GetBridgeSettings", [&] { return h.ap->GetBridgeSettings(); }},
+      {"SetBridgeSettings", [&] { return h.ap->SetBridgeSettings(); }},
+      {"VerifyWriteAccess", [&] { return h.ap->VerifyWriteAccess(); }},
+  };
+  const std::vector<std::pair<const char*, FakeAgent::Script>> agents = {
+      {"answering", {}},
+      {"silent", [](const ber::Message&, std::size_t, const ber::Message&) { return Reply{Reply::Kind::Drop}; }},
+      {"error status", [](const ber::Message& req, std::size_t, const ber::Message&) {
+         Reply r{Reply::Kind::Custom};
+         r.custom = req;
+         r.custom.pdu.type = ber::PduType::GetResponse;
+         r.custom.pdu.errorStatus = 5;
+         return r;
+       }},
+  };
+  h.ap->MacFilterState = 2;
+  h.ap->BridgeMode = 2;
+  for (const auto& [agentName, script] : agents) {
+    agent->script = script;
+    for (const auto& [name, op] : ops) {
+      const bool ok = op();
+      // The write probe fails only on a rejected password; other error answers let it pass.
+      const bool expected = std::string(agentName) == "answering" ||
+                            (std::string(name) == "VerifyWriteAccess" && std::string(agentName) == "error status");
+      EXPECT_EQ(ok, expected) << name << " / " << agentName;
+      EXPECT_FALSE(h.ap->busy()) << name << " / " << agentName;
+      EXPECT_EQ(h.cursor.depth, 0) << name << " / " << agentName;
+      EXPECT_EQ(h.ap->connectionState(), CAccessPoint::kConnected) << name << " / " << agentName;
+    }
+  }
+  EXPECT_EQ(h.ap->password(), "secret");
 }
 
 }  // namespace
