@@ -152,8 +152,9 @@ class Dialog : public Form {
   virtual void doDataExchange(DataExchange&) {}
   virtual void onOK();
   virtual void onCancel();
-  // Text a tooltip asks for; the item's hint by default.
+  // Text a tooltip asks for, by the control's ID; the item's hint by default.
   virtual std::string tooltipText(int id) const;
+  std::string tooltipFor(const Control& c) const override { return tooltipText(c.id()); }
 
   void notify(Control& sender, Notify what) override;
   bool defaultKeyHandling(Key k) override;

@@ -156,6 +156,9 @@ class Form : public Container {
   std::function<void(Key& key, ShiftState shift)> onKeyDown;  // only with keyPreview
   std::function<void(int id)> onTimer;
 
+  // The text a tooltip shows for a control, asked when the tooltip is about to appear; the
+  // control's hint unless the form supplies texts itself. Empty shows none.
+  virtual std::string tooltipFor(const Control& c) const { return c.hint(); }
   // Every control event, after the control's own handler. Dialogs route these by control ID.
   virtual void notify(Control& sender, Notify what);
   // What the form does with a key nobody took: Escape presses the cancel button, Return the

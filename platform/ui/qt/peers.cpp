@@ -593,7 +593,6 @@ void QtControlPeer::sync() {
   widget_->setGeometry(r.left, r.top, r.width, r.height);
   widget_->setFont(qt::toQt(control_.font()));
   widget_->setEnabled(control_.enabled());
-  widget_->setToolTip(toQt(control_.hint()));
   syncContent();
   widget_->setVisible(control_.visible());
   if (control_.focused() && control_.showing() && !widget_->hasFocus() && widget_->window()->isActiveWindow())

@@ -3,6 +3,7 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPixmap>
@@ -10,6 +11,7 @@
 #include <QScreen>
 #include <QStyleFactory>
 #include <QTimer>
+#include <QToolTip>
 
 #include "platform/ui/application.h"
 #include "platform/ui/qt/convert.h"
@@ -63,6 +65,14 @@ class QtBackend::Filter : public QObject {
       ShiftState s{(ke->modifiers() & Qt::ShiftModifier) != 0, (ke->modifiers() & Qt::ControlModifier) != 0,
                    (ke->modifiers() & Qt::AltModifier) != 0};
       return f->handleKey(target, k, s);
+    }
+    if (e->type() == QEvent::ToolTip) {
+      Control* c = backend_.controlAt(w);
+      if (!c) return false;
+      const std::string text = c->form().tooltipFor(*c);
+      if (text.empty()) QToolTip::hideText();
+      else QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), qt::toQt(text), w);
+      return true;
     }
     if (e->type() == QEvent::FocusIn) {
       if (Control* c = backend_.controlAt(w); c && !c->focused()) c->setFocus();

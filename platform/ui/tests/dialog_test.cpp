@@ -180,6 +180,21 @@ TEST_F(Dialogs, NotificationsReachHandlersByIdWithTheirCode) {
   EXPECT_EQ(changes, 1);
 }
 
+TEST_F(Dialogs, TooltipTextsComeFromTheDialogByControlId) {
+  struct Tips : CConfigDlg {
+    using CConfigDlg::CConfigDlg;
+    std::string tooltipText(int id) const override { return id == 1019 ? "SAVE Setting" : std::string(); }
+  };
+  auto dlg = app.createForm<Tips>(nullptr);
+  dlg->item(1007).setHint("ignored in a dialog that supplies its own texts");
+  const Form& asForm = *dlg;
+  EXPECT_EQ(asForm.tooltipFor(dlg->item(1019)), "SAVE Setting");
+  EXPECT_EQ(asForm.tooltipFor(dlg->item(1007)), "");
+  auto plain = app.createForm<CConfigDlg>(nullptr);
+  plain->item(1019).setHint("Save");
+  EXPECT_EQ(static_cast<const Form&>(*plain).tooltipFor(plain->item(1019)), "Save");
+}
+
 TEST_F(Dialogs, NestedDialogReturnsToItsParent) {
   auto parent = app.createForm<CConfigDlg>(nullptr);
   auto child = app.createForm<CConfigDlg>(parent.get());
