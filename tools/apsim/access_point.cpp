@@ -142,7 +142,11 @@ std::int32_t SimulatedAccessPoint::write(const VariableSpec& spec, const ber::Va
     s.bridgeMode = static_cast<std::int32_t>(v.number);
     return 0;
   }
-  if (n == "bridgeRemoteBridgeBSSID") return mac(s.remoteBridge);
+  if (n == "bridgeRemoteBridgeBSSID") {
+    // Managers write an empty address when no remote bridge is meant (access-point operation).
+    if (v.bytes.empty()) return s.remoteBridge = Mac{}, 0;
+    return mac(s.remoteBridge);
+  }
   if (n == "AuthorizedAdminPass") return string(s.password, 1, 32);
   if (n == "AuthorizedManufactPass") return string(s.manufacturerPassword, 1, 32);
   if (n == "operChannelID") return integer(s.channel, 1, 14);

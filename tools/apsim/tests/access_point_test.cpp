@@ -93,6 +93,18 @@ TEST_F(FleetTest, RejectsWritesOutsideWhatTheDeviceHolds) {
   EXPECT_EQ(answer->pdu.errorStatus, 2);
 }
 
+TEST_F(FleetTest, EmptyRemoteBridgeAddressClearsIt) {
+  auto& ap = addAp();
+  ASSERT_EQ(set({bind("bridgeOperationalMode", Value::integer(4)),
+                 bind("bridgeRemoteBridgeBSSID", Value::octets({1, 2, 3, 4, 5, 6}))})->pdu.errorStatus, 0);
+  EXPECT_EQ(ap.settings().remoteBridge, (Mac{1, 2, 3, 4, 5, 6}));
+  auto answer = set({bind("bridgeOperationalMode", Value::integer(2)), bind("bridgeRemoteBridgeBSSID", Value::octets({}))});
+  ASSERT_TRUE(answer);
+  EXPECT_EQ(answer->pdu.errorStatus, 0);
+  EXPECT_EQ(answer->pdu.varbinds[1].value.bytes, std::vector<std::uint8_t>(6, 0));
+  EXPECT_EQ(ap.settings().remoteBridge, Mac{});
+}
+
 TEST_F(FleetTest, RestartAnswersThenStaysSilentForTheRestartTime) {
   auto& ap = addAp();
   auto answer = set({bind("sysUpload", Value::integer(1))});
