@@ -51,7 +51,9 @@ void Application::registerForm(Form& f) {
 
 void Application::run() {
   if (!mainForm_ || terminated_) return;
-  backend_.runLoop([this] { return terminated_ || !mainForm_ || !mainForm_->visible(); });
+  // The main form shows when the loop starts; closing it terminates, hiding it does not.
+  if (!mainForm_->visible()) mainForm_->show();
+  backend_.runLoop([this] { return terminated_ || !mainForm_; });
 }
 
 void Application::terminate() {

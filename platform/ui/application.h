@@ -42,8 +42,9 @@ class Application final : public MessageBoxService, public MessagePump {
   const std::string& title() const { return title_; }
   void setTitle(const std::string& t) { title_ = t; }
 
-  // Runs the message loop until terminate() or until the main form closes. Returns at once when
-  // there is no main form.
+  // Shows the main form if it is hidden and runs the message loop until terminate() (which closing
+  // the main form calls) or until the main form is destroyed. Returns at once when there is no
+  // main form.
   void run();
   void terminate();
   bool terminated() const { return terminated_; }

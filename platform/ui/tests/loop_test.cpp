@@ -262,16 +262,27 @@ TEST_F(Loop, ActivationEventsFollowShowAndHide) {
   EXPECT_EQ(log, (std::vector<std::string>{"A+", "A-", "B+", "B-", "A+"}));
 }
 
-TEST_F(Loop, ClosingTheMainFormEndsRunAndDestroyRunsItsHandlerOnce) {
+TEST_F(Loop, RunShowsTheMainFormAndClosingItEndsRunWhileHidingDoesNot) {
   int destroyed = 0;
   {
     auto f = app.createForm<OkCancelForm>("TMain");
+    auto other = app.createForm<OkCancelForm>("TOther");
     f->onDestroy = [&] { ++destroyed; };
     app.registerForm(*f);
-    f->show();
-    app.post([&] { f->close(); });
+    app.registerForm(*other);  // the first registered stays the main form
+    EXPECT_EQ(app.mainForm(), f.get());
+    std::vector<std::string> seen;
+    app.post([&] {
+      seen.push_back(f->visible() ? "shown by run" : "hidden");
+      f->hide();
+      app.post([&] {
+        seen.push_back(app.terminated() ? "ended" : "still running");
+        f->close();
+      });
+    });
     app.run();
     EXPECT_TRUE(app.terminated());
+    EXPECT_EQ(seen, (std::vector<std::string>{"shown by run", "still running"}));
   }
   EXPECT_EQ(destroyed, 1);
   EXPECT_EQ(app.mainForm(), nullptr);
