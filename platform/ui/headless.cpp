@@ -258,7 +258,13 @@ MessageResult HeadlessBackend::messageBox(const std::string& text, const std::st
   if (app_)
     for (const Form* f : app_->forms())
       if (f->visible()) visible.push_back(f->name());
-  MessageResult r = responder_.answer(text, caption, buttons, icon);
+  MessageResult r;
+  try {
+    r = responder_.answer(text, caption, buttons, icon);
+  } catch (const UnexpectedDialog& e) {
+    // Say where the program stood when the box came.
+    throw UnexpectedDialog(std::string(e.what()) + "\non screen:\n" + (app_ ? dumpVisibleForms(*app_) : std::string()));
+  }
   responder_.noteVisibleForms(std::move(visible));
   return r;
 }
