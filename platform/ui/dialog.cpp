@@ -292,7 +292,8 @@ void Dialog::notify(Control& sender, Notify what) {
   }
 }
 
-bool Dialog::defaultKeyHandling(Key k) {
+bool Dialog::defaultKeyHandling(Key k, ShiftState s) {
+  if (k == Key::Tab) return Form::defaultKeyHandling(k, s);
   if (k == Key::Escape) {
     // IDCANCEL, unless the dialog's Cancel button is there and disabled.
     Control* cancel = nullptr;

@@ -157,7 +157,7 @@ class Dialog : public Form {
   std::string tooltipFor(const Control& c) const override { return tooltipText(c.id()); }
 
   void notify(Control& sender, Notify what) override;
-  bool defaultKeyHandling(Key k) override;
+  bool defaultKeyHandling(Key k, ShiftState s) override;
 
  private:
   void build();

@@ -287,10 +287,24 @@ bool Form::handleKey(Control* target, Key k, ShiftState s) {
     fn(*target, k, s);
     if (k == Key::None) return true;
   }
-  return defaultKeyHandling(k);
+  return defaultKeyHandling(k, s);
 }
 
-bool Form::defaultKeyHandling(Key k) {
+bool Form::focusNext(bool forward) {
+  std::vector<Control*> order;
+  for (Control* c : allControls())
+    if (c->canFocus() && c->showing() && c->effectivelyEnabled()) order.push_back(c);
+  if (order.empty()) return false;
+  auto it = std::find(order.begin(), order.end(), focused_);
+  std::ptrdiff_t at = it == order.end() ? (forward ? -1 : 0) : it - order.begin();
+  const auto n = static_cast<std::ptrdiff_t>(order.size());
+  at = ((at + (forward ? 1 : -1)) % n + n) % n;
+  setFocusedControl(order[static_cast<std::size_t>(at)]);
+  return true;
+}
+
+bool Form::defaultKeyHandling(Key k, ShiftState s) {
+  if (k == Key::Tab) return focusNext(!s.shift);
   if (k == Key::Escape) {
     if (Button* b = cancelButton(); b && b->click()) return true;
     return false;

@@ -162,8 +162,11 @@ class Form : public Container {
   // Every control event, after the control's own handler. Dialogs route these by control ID.
   virtual void notify(Control& sender, Notify what);
   // What the form does with a key nobody took: Escape presses the cancel button, Return the
-  // default button. True when the key was used.
-  virtual bool defaultKeyHandling(Key k);
+  // default button, Tab (Shift+Tab) moves the focus to the next (previous) control that takes
+  // it, in creation order. True when the key was used.
+  virtual bool defaultKeyHandling(Key k, ShiftState s);
+  // Moves the focus along the tab order; false when no control takes it.
+  bool focusNext(bool forward = true);
 
   // Container
   Form& form() override { return *this; }

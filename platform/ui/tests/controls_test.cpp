@@ -80,6 +80,28 @@ TEST_F(Controls, KeysGoThroughPreviewControlAndDefaultHandling) {
   EXPECT_EQ(exits, 3);
 }
 
+TEST_F(Controls, TabMovesTheFocusAlongTheControlsThatTakeIt) {
+  Label label(*form, "Lbl", {0, 0, 50, 13}, "Name");  // labels take no focus
+  Edit name(*form, "Edit1", {0, 20, 100, 21});
+  Panel page(*form, "page", {0, 50, 200, 100});
+  CheckBox inPage(page, "Cb", {0, 0, 90, 17}, "Option");
+  Button hidden(*form, "Btn_hidden", {0, 160, 80, 25}, "Hidden");
+  Button disabled(*form, "Btn_disabled", {90, 160, 80, 25}, "Disabled");
+  Button next(*form, "Btn_weiter", {180, 160, 80, 25}, "Next");
+  hidden.hide();
+  disabled.setEnabled(false);
+  name.setFocus();
+  struct Case {
+    bool shift;
+    Control* focus;
+  } cases[] = {{false, &inPage}, {false, &next}, {false, &name}, {true, &next}, {true, &inPage}, {true, &name}};
+  for (const auto& c : cases) {
+    Control* from = form->focusedControl();
+    EXPECT_TRUE(from->pressKey(Key::Tab, {c.shift, false, false}));
+    EXPECT_EQ(form->focusedControl(), c.focus) << "from " << from->name() << (c.shift ? " back" : "");
+  }
+}
+
 TEST_F(Controls, RadioButtonsExcludeEachOtherWithinParentAndGroup) {
   Panel page(*form, "Ebn_configuration", {0, 0, 300, 200});
   RadioButton standard(page, "Rb_standard", {0, 0, 100, 17}, "Standard");
