@@ -19,6 +19,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/common_controls.h"
 #include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
 #include "platform/ui/folder_controls.h"
 #include "platform/ui/list_controls.h"
 #include "platform/ui/qt/qt_backend.h"
@@ -283,6 +284,38 @@ TEST_F(QtFixture, MessageBoxButtonsMapToResultsAndTimersRunInTheLoop) {
   EXPECT_EQ(f->showModal(), modal::ok);
   EXPECT_EQ(ticks, 3);
   EXPECT_FALSE(f->visible());
+}
+
+const DialogTemplate kInputIp{133, "Input IP Address", {0, 0, 186, 62}, {
+    {-1, ItemKind::Static, "IP Address", {7, 9, 50, 8}},
+    {1055, ItemKind::IpAddress, "", {60, 7, 119, 14}},
+    {1, ItemKind::DefButton, "OK", {7, 41, 50, 14}},
+    {2, ItemKind::Button, "Cancel", {129, 41, 50, 14}}}};
+
+TEST_F(QtFixture, ResourceTableDialogRunsModallyAtItsPixelGeometry) {
+  auto dlg = app.createForm<Dialog>(kInputIp, nullptr, "CInputIpDlg");
+  QImage img;
+  QTimer::singleShot(0, [&] {
+    img = qt.grab(*dlg);
+    // The user types the four fields and presses Return.
+    const QList<QLineEdit*> fields = qt.widgetOf(dlg->item(1055))->findChildren<QLineEdit*>();
+    ASSERT_EQ(fields.size(), 4);
+    const char* typed[] = {"10", "0", "0", "300"};
+    for (int i = 0; i < 4; ++i) {
+      fields[i]->setText(QString::fromLatin1(typed[i]));
+      emit fields[i]->editingFinished();
+    }
+    QKeyEvent ret(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(fields[3], &ret);
+  });
+  EXPECT_EQ(dlg->doModal(), modal::ok);
+  ASSERT_FALSE(img.isNull());
+  ASSERT_TRUE(img.save(QString::fromStdString(screenshotDir() + "/input_ip_dialog.png")));
+  EXPECT_EQ(img.size(), QSize(279, 101));  // 186 x 62 dialog units of MS Sans Serif 8
+  for (Control* c : dlg->allControls())
+    EXPECT_TRUE(hasNonBackgroundPixel(img, c->rectInForm(), qRgb(192, 192, 192))) << c->name();
+  // The last field's 300 was brought into its range.
+  EXPECT_EQ(dlg->item<IpAddress>(1055).dotted(), "10.0.0.255");
 }
 
 }  // namespace
