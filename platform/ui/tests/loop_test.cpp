@@ -299,6 +299,26 @@ TEST_F(Loop, CreationHandlerThatThrowsLeavesNoFormBehind) {
   EXPECT_TRUE(app.forms().empty());
 }
 
+TEST_F(Loop, PaintHandlerDrawsOnTheBackgroundAtEveryRepaint) {
+  auto f = app.createForm<OkCancelForm>("TMain");
+  f->setClientSize({64, 63});
+  f->setColor(colors::navy);
+  int band = 0;
+  f->onPaint = [&](Canvas& c) {
+    // One band more each time, so a stale picture shows.
+    for (int i = 0; i <= band; ++i) c.fillRect({0, i * 3, c.width(), 3}, Color::rgb(0, 0, 255 - 4 * i));
+  };
+  EXPECT_EQ(ui.lastPaint(*f), nullptr) << "nothing is painted before the form shows";
+  f->show();
+  ASSERT_NE(ui.lastPaint(*f), nullptr);
+  EXPECT_EQ(ui.lastPaint(*f)->pixel(10, 1), Color::rgb(0, 0, 255));
+  EXPECT_EQ(ui.lastPaint(*f)->pixel(10, 4), colors::navy);
+  band = 1;
+  f->repaint();
+  EXPECT_EQ(ui.lastPaint(*f)->pixel(10, 4), Color::rgb(0, 0, 251));
+  EXPECT_EQ(ui.lastPaint(*f)->width(), 64);
+}
+
 TEST_F(Loop, BusyCursorIsRestored) {
   {
     BusyCursor busy(app);
