@@ -99,6 +99,14 @@ void Form::setColor(Color c) {
   changed();
 }
 
+void Form::setFont(const Font& f) {
+  const Font old = font_;
+  font_ = f;
+  for (Control* c : allControls())
+    if (c->font() == old) c->setFont(f);
+  changed();
+}
+
 void Form::setClientSize(Size s) {
   clientSize_ = {std::max(s.width, 0), std::max(s.height, 0)};
   changed();

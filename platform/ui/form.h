@@ -83,7 +83,8 @@ class Form : public Container {
   Color color() const { return color_; }
   void setColor(Color c);
   const Font& font() const { return font_; }
-  void setFont(const Font& f) { font_ = f; }
+  // Controls that still have the form's old font take the new one too (the parent-font rule).
+  void setFont(const Font& f);
 
   // Client area size; the outer size adds the frame of the border style.
   Size clientSize() const { return clientSize_; }

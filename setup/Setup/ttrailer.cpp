@@ -19,8 +19,6 @@ Ttrailer::Ttrailer(Application& app, SetupContext& context, std::string programF
   system.name = "MS Sans Serif";
   system.pointSize = 8;
   setFont(system);
-  img_sp.setFont(system);
-  Lbl.setFont(system);
   img_sp.setBitmap(MakeSetupIcon());
   Lbl.setWordWrap(true);
   Lbl.setAutoSize(false);

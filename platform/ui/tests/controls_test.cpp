@@ -402,6 +402,23 @@ TEST_F(Controls, ProgressGaugeClampsAndLabelFitsItsText) {
   EXPECT_EQ(l.height(), 70);
 }
 
+TEST_F(Controls, ControlsKeepTheFormsFontUntilTheyGetTheirOwn) {
+  Label a(*form, "a", {0, 0, 10, 10});
+  Label b(*form, "b", {0, 20, 10, 10});
+  Font title;
+  title.pixelHeight = 35;
+  title.bold = true;
+  b.setFont(title);
+  Font courier;
+  courier.name = "Courier New";
+  courier.pointSize = 10;
+  form->setFont(courier);
+  EXPECT_EQ(a.font(), courier);
+  EXPECT_EQ(b.font(), title);
+  Label later(*form, "later", {0, 40, 10, 10});
+  EXPECT_EQ(later.font(), courier);
+}
+
 TEST_F(Controls, FocusMovesWithEnterAndExitEvents) {
   Edit a(*form, "a", {0, 0, 10, 10});
   Edit b(*form, "b", {0, 20, 10, 10});
