@@ -1,6 +1,7 @@
 #include "platform/registry/wide_text.h"
 
 #include "platform/text/ansi.h"
+#include "platform/text/utf8.h"
 
 namespace platform::regtext {
 namespace {
@@ -15,24 +16,6 @@ void appendCodePoint(std::u16string& out, char32_t cp) {
   }
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 }  // namespace
 
 std::u16string fromUtf8Lenient(std::string_view s) {
@@ -40,31 +23,12 @@ std::u16string fromUtf8Lenient(std::string_view s) {
   out.reserve(s.size());
   std::size_t i = 0;
   while (i < s.size()) {
-    auto b = static_cast<unsigned char>(s[i]);
-    if (b < 0x80) {
-      out += static_cast<char16_t>(b);
-      ++i;
-      continue;
+    if (auto step = decodeUtf8At(s, i)) {
+      appendCodePoint(out, step->first);
+      i += step->second;
+    } else {
+      out += static_cast<char16_t>(static_cast<unsigned char>(s[i++]));  // taken as Latin-1
     }
-    int len = (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-    bool ok = len > 0 && i + len <= s.size();
-    char32_t cp = len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-    for (int k = 1; ok && k < len; ++k) {
-      auto c = static_cast<unsigned char>(s[i + k]);
-      if ((c & 0xC0) != 0x80) ok = false;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    // Overlong forms and values beyond Unicode are no UTF-8: take the byte as it is.
-    if (ok && ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) ||
-               (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))))
-      ok = false;
-    if (!ok) {
-      out += static_cast<char16_t>(b);
-      ++i;
-      continue;
-    }
-    appendCodePoint(out, cp);
-    i += len;
   }
   return out;
 }

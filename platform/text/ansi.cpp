@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/text/utf8.h"
+
 namespace platform {
 namespace {
 
@@ -18,24 +20,6 @@ char32_t decodeAnsi(unsigned char c) {
     return cp ? cp : c;  // unassigned bytes map to the C1 control of the same value, as Windows does
   }
   return c;
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 char encodeAnsi(char32_t cp) {
@@ -61,22 +45,12 @@ std::string utf8ToAnsi(std::string_view s) {
   out.reserve(s.size());
   std::size_t i = 0;
   while (i < s.size()) {
-    auto b = static_cast<unsigned char>(s[i]);
-    int len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-    bool ok = len > 0 && i + len <= s.size();
-    char32_t cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-    for (int k = 1; ok && k < len; ++k) {
-      auto cont = static_cast<unsigned char>(s[i + k]);
-      if ((cont & 0xC0) != 0x80) ok = false;
-      cp = (cp << 6) | (cont & 0x3F);
+    if (auto step = decodeUtf8At(s, i)) {
+      out += encodeAnsi(step->first);
+      i += step->second;
+    } else {
+      out += s[i++];  // not UTF-8: the byte stands for itself
     }
-    if (!ok) {
-      out += static_cast<char>(b);
-      ++i;
-      continue;
-    }
-    out += encodeAnsi(cp);
-    i += len;
   }
   return out;
 }

@@ -17,6 +17,8 @@ TEST(Ansi, UnmappableAndMalformedUtf8) {
   EXPECT_EQ(utf8ToAnsi("\xE4\xB8\xAD"), "?");         // CJK character
   EXPECT_EQ(utf8ToAnsi("a\xC3"), "a\xC3");            // truncated sequence kept as a byte
   EXPECT_EQ(utf8ToAnsi("\xF0\x9F\x98\x80!"), "?!");   // outside the BMP
+  EXPECT_EQ(utf8ToAnsi("\xC0\xAF"), "\xC0\xAF");         // overlong '/' is no UTF-8: bytes kept
+  EXPECT_EQ(utf8ToAnsi("\xF4\x90\x80\x80"), "\xF4\x90\x80\x80");  // beyond U+10FFFF
 }
 
 TEST(Ansi, CaseFoldingCoversAccentedLetters) {
