@@ -54,16 +54,16 @@ bool SimulatedAccessPoint::acceptsCommunity(const ber::Message& request) const {
   if (request.community == settings_.password || request.community == settings_.manufacturerPassword) return true;
   if (request.pdu.type != ber::PduType::GetRequest || request.pdu.varbinds.empty()) return false;
   for (const ber::VarBind& bind : request.pdu.varbinds) {
-    const VariableSpec* spec = variables_.find(bind.name);
-    if (!spec) return false;
-    if (spec->name != "sysDescr" && spec->name != "operEthernetAddress" && spec->name != "operAccessPointName")
+    const VariableSpec* var = variables_.find(bind.name);
+    if (!var) return false;
+    if (var->name != "sysDescr" && var->name != "operEthernetAddress" && var->name != "operAccessPointName")
       return false;
   }
   return true;
 }
 
-std::optional<ber::Value> SimulatedAccessPoint::read(const VariableSpec& spec, const ApSettings& s) const {
-  const std::string& n = spec.name;
+std::optional<ber::Value> SimulatedAccessPoint::read(const VariableSpec& var, const ApSettings& s) const {
+  const std::string& n = var.name;
   if (n == "sysDescr") return text(s.description());
   if (n == "sysReset" || n == "sysUpload" || n == "sysLoadDefaults") return ber::Value::integer(0);
   if (n == "operEthernetAddress") return ber::Value::octets(macBytes(s.mac));
@@ -99,13 +99,13 @@ std::optional<ber::Value> SimulatedAccessPoint::read(const VariableSpec& spec, c
   return std::nullopt;
 }
 
-std::int32_t SimulatedAccessPoint::write(const VariableSpec& spec, const ber::Value& v, ApSettings& s) {
-  const std::string& n = spec.name;
+std::int32_t SimulatedAccessPoint::write(const VariableSpec& var, const ber::Value& v, ApSettings& s) {
+  const std::string& n = var.name;
   // The length of the access point's name may be sent ahead of it under the name's own
   // identifier (as operESSIDLength precedes operESSID); the name itself carries its length.
   if (n == "operAccessPointName" && v.tag == ber::Tag::Integer) return inRange(v, 0, 32) ? 0 : kBadValue;
-  if (v.tag != spec.tag) return kBadValue;
-  if (spec.tag == ber::Tag::IpAddress && v.bytes.size() != 4) return kBadValue;
+  if (v.tag != var.tag) return kBadValue;
+  if (var.tag == ber::Tag::IpAddress && v.bytes.size() != 4) return kBadValue;
 
   auto integer = [&](std::int32_t& field, std::int64_t lo, std::int64_t hi) {
     if (!inRange(v, lo, hi)) return kBadValue;
@@ -203,10 +203,10 @@ SimulatedAccessPoint::Outcome SimulatedAccessPoint::applySet(const std::vector<b
   std::vector<std::uint8_t> macBlockBefore = lastMacBlock_;
   pendingRestart_ = pendingDefaults_ = false;
   for (std::size_t i = 0; i < binds.size(); ++i) {
-    const VariableSpec* spec = variables_.find(binds[i].name);
-    std::int32_t status = !spec                             ? kNoSuchName
-                          : spec->access == Access::ReadOnly ? kReadOnly
-                                                             : write(*spec, binds[i].value, next);
+    const VariableSpec* var = variables_.find(binds[i].name);
+    std::int32_t status = !var                             ? kNoSuchName
+                          : var->access == Access::ReadOnly ? kReadOnly
+                                                             : write(*var, binds[i].value, next);
     if (status != 0) {
       lastMacBlock_ = std::move(macBlockBefore);
       pendingRestart_ = pendingDefaults_ = false;
@@ -216,15 +216,15 @@ SimulatedAccessPoint::Outcome SimulatedAccessPoint::applySet(const std::vector<b
   settings_ = std::move(next);
   echo.clear();
   for (const ber::VarBind& bind : binds) {
-    const VariableSpec* spec = variables_.find(bind.name);
-    if (spec->name == "AuthorizedMac") {
+    const VariableSpec* var = variables_.find(bind.name);
+    if (var->name == "AuthorizedMac") {
       echo.push_back({bind.name, ber::Value::octets(lastMacBlock_)});
-    } else if (bind.value.tag == ber::Tag::Integer && spec->tag != ber::Tag::Integer) {
+    } else if (bind.value.tag == ber::Tag::Integer && var->tag != ber::Tag::Integer) {
       echo.push_back(bind);  // the name-length form above
-    } else if (spec->name == "sysReset" || spec->name == "sysUpload" || spec->name == "sysLoadDefaults") {
+    } else if (var->name == "sysReset" || var->name == "sysUpload" || var->name == "sysLoadDefaults") {
       echo.push_back(bind);  // these read back as 0 but answer with the value written
     } else {
-      echo.push_back({bind.name, *read(*spec, settings_)});
+      echo.push_back({bind.name, *read(*var, settings_)});
     }
   }
   return {};
@@ -255,9 +255,9 @@ std::optional<ber::Message> SimulatedAccessPoint::handle(const ber::Message& req
   }
   if (type == ber::PduType::GetRequest) {
     for (std::size_t i = 0; i < request.pdu.varbinds.size(); ++i) {
-      const VariableSpec* spec = variables_.find(request.pdu.varbinds[i].name);
+      const VariableSpec* var = variables_.find(request.pdu.varbinds[i].name);
       std::optional<ber::Value> value;
-      if (spec && spec->access != Access::WriteOnly) value = read(*spec, settings_);
+      if (var && var->access != Access::WriteOnly) value = read(*var, settings_);
       if (!value) {
         answer.pdu.varbinds = request.pdu.varbinds;
         answer.pdu.errorStatus = kNoSuchName;

@@ -90,9 +90,9 @@ class SimulatedAccessPoint {
     std::int32_t status = 0;
     std::int32_t index = 0;
   };
-  std::optional<ber::Value> read(const VariableSpec& spec, const ApSettings& s) const;
+  std::optional<ber::Value> read(const VariableSpec& var, const ApSettings& s) const;
   // Applies one value to `s`; returns the error status (0 = accepted).
-  std::int32_t write(const VariableSpec& spec, const ber::Value& value, ApSettings& s);
+  std::int32_t write(const VariableSpec& var, const ber::Value& value, ApSettings& s);
   Outcome applySet(const std::vector<ber::VarBind>& binds, std::vector<ber::VarBind>& echo);
   bool acceptsCommunity(const ber::Message& request) const;
 

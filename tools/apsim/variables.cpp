@@ -8,7 +8,7 @@ namespace apsim {
 
 const std::vector<VariableSpec>& variableSpecs() {
   using ber::Tag;
-  static const std::vector<VariableSpec> specs = {
+  static const std::vector<VariableSpec> table = {
       {"sysDescr", Tag::OctetString, Access::ReadOnly},
       {"sysReset", Tag::Integer, Access::ReadWrite},
       {"operEthernetAddress", Tag::OctetString, Access::ReadOnly},
@@ -40,15 +40,15 @@ const std::vector<VariableSpec>& variableSpecs() {
       {"AuthorizationMacEnable", Tag::Integer, Access::ReadWrite},
       {"AuthorizedMac", Tag::OctetString, Access::ReadWrite},
   };
-  return specs;
+  return table;
 }
 
 VariableTable::VariableTable(const platform::snmp::Mib& mib) {
-  for (const VariableSpec& spec : variableSpecs()) {
-    auto oid = ber::parseOid(mib.translate(spec.name) + ".0");
-    if (!oid) throw platform::snmp::Error("apsim: ", "bad identifier for " + spec.name);
-    byOid_[*oid] = &spec;
-    byName_[spec.name] = *oid;
+  for (const VariableSpec& var : variableSpecs()) {
+    auto oid = ber::parseOid(mib.translate(var.name) + ".0");
+    if (!oid) throw platform::snmp::Error("apsim: ", "bad identifier for " + var.name);
+    byOid_[*oid] = &var;
+    byName_[var.name] = *oid;
   }
 }
 
