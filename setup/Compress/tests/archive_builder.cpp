@@ -43,19 +43,19 @@ EntrySpec Rle(std::string name, std::vector<std::uint8_t> stream, const std::vec
   return Coded(std::move(name), 1, std::move(stream), expanded);
 }
 
-std::vector<std::uint8_t> BuildArchive(const ArchiveSpec& spec) {
+std::vector<std::uint8_t> BuildArchive(const ArchiveSpec& layout) {
   std::vector<std::uint8_t> out = {'Z', 'A', 'R', 'N', 0x1A};
-  for (std::size_t i = 0; i < 3; ++i) out.push_back(static_cast<std::uint8_t>(i < spec.id.size() ? spec.id[i] : ' '));
-  std::int32_t total = spec.totalSize;
+  for (std::size_t i = 0; i < 3; ++i) out.push_back(static_cast<std::uint8_t>(i < layout.id.size() ? layout.id[i] : ' '));
+  std::int32_t total = layout.totalSize;
   if (total < 0) {
     total = 0;
-    for (const EntrySpec& e : spec.entries) total += e.expandedSize;
+    for (const EntrySpec& e : layout.entries) total += e.expandedSize;
   }
   put32(out, total);
-  out.push_back(spec.type);
+  out.push_back(layout.type);
   put32(out, 0);
-  put32(out, spec.lockMarker);
-  for (const EntrySpec& e : spec.entries) {
+  put32(out, layout.lockMarker);
+  for (const EntrySpec& e : layout.entries) {
     put16(out, static_cast<std::int32_t>(e.name.size()));
     put32(out, e.date);
     put16(out, e.attributes);

@@ -36,7 +36,7 @@ struct ArchiveSpec {
   std::vector<EntrySpec> entries;
 };
 
-std::vector<std::uint8_t> BuildArchive(const ArchiveSpec& spec);
+std::vector<std::uint8_t> BuildArchive(const ArchiveSpec& layout);
 
 std::vector<std::uint8_t> Text(const std::string& s);
 

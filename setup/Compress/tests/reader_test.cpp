@@ -37,7 +37,7 @@ class ReaderTest : public ::testing::Test {
     WriteHostFile(*fs_.toHost(winPath), bytes);
     return winPath;
   }
-  std::string writeArchive(const ArchiveSpec& spec) { return writeArchive(BuildArchive(spec)); }
+  std::string writeArchive(const ArchiveSpec& layout) { return writeArchive(BuildArchive(layout)); }
   Bytes contents(const std::string& winPath) { return ReadHostFile(*fs_.toHost(winPath)); }
   bool exists(const std::string& winPath) { return fs_.exists(winPath); }
   // The archive and the target are closed again: both open exclusively.
