@@ -3,16 +3,14 @@
 #include <cstring>
 
 #include "setup/Compress/decoders.h"
+#include "setup/Compress/lzh_tree.h"
 
 namespace setup {
 namespace {
 
 constexpr int kWindow = 4096;
 constexpr int kLookahead = 60;
-constexpr int kChars = 256 - 3 + kLookahead + 1;  // 314 symbols
-constexpr int kTable = kChars * 2 - 1;            // 627 nodes
-constexpr int kRoot = kTable - 1;                 // 626
-constexpr unsigned kMaxFreq = 0x8000;
+static_assert(LzhTree::kChars == 256 - 3 + kLookahead + 1, "one symbol per byte and match length");
 
 // Position code: for each value of the first byte, the upper six bits of the distance and the
 // total number of bits of the code.
@@ -46,7 +44,6 @@ class LzhDecoder {
     // Only positions 0..4035 are defined to start as spaces; the rest is never read by
     // well-formed data before it is written, and spaces there match LHA's own -lh1- decoder.
     std::memset(window_, ' ', sizeof window_);
-    startTree();
   }
 
   void run(std::int32_t count) {
@@ -107,77 +104,11 @@ class LzhDecoder {
     return v;
   }
 
-  void startTree() {
-    for (int i = 0; i < kChars; ++i) {
-      freq_[i] = 1;
-      son_[i] = static_cast<std::int16_t>(i + kTable);
-      prnt_[i + kTable] = static_cast<std::int16_t>(i);
-    }
-    for (int i = 0, j = kChars; j <= kRoot; i += 2, ++j) {
-      freq_[j] = static_cast<std::uint16_t>(freq_[i] + freq_[i + 1]);
-      son_[j] = static_cast<std::int16_t>(i);
-      prnt_[i] = prnt_[i + 1] = static_cast<std::int16_t>(j);
-    }
-    freq_[kTable] = 0xFFFF;
-    prnt_[kRoot] = 0;
-  }
-
-  void rebuild() {
-    int j = 0;
-    for (int i = 0; i < kTable; ++i) {
-      if (son_[i] >= kTable) {
-        freq_[j] = static_cast<std::uint16_t>((freq_[i] + 1) / 2);
-        son_[j] = son_[i];
-        ++j;
-      }
-    }
-    for (int i = 0, jj = kChars; jj < kTable; i += 2, ++jj) {
-      const unsigned f = static_cast<unsigned>(freq_[i]) + freq_[i + 1];
-      int k = jj - 1;
-      while (f < freq_[k]) --k;
-      ++k;
-      std::memmove(&freq_[k + 1], &freq_[k], sizeof freq_[0] * static_cast<std::size_t>(jj - k));
-      std::memmove(&son_[k + 1], &son_[k], sizeof son_[0] * static_cast<std::size_t>(jj - k));
-      freq_[k] = static_cast<std::uint16_t>(f);
-      son_[k] = static_cast<std::int16_t>(i);
-    }
-    for (int i = 0; i < kTable; ++i) {
-      const int k = son_[i];
-      prnt_[k] = static_cast<std::int16_t>(i);
-      if (k < kTable) prnt_[k + 1] = static_cast<std::int16_t>(i);
-    }
-  }
-
-  void update(int s) {
-    if (freq_[kRoot] == kMaxFreq) rebuild();
-    int p = prnt_[s + kTable];
-    do {
-      const unsigned k = freq_[p] + 1u;
-      freq_[p] = static_cast<std::uint16_t>(k);
-      if (k > freq_[p + 1]) {
-        int l = p + 1;
-        while (k > freq_[l + 1]) ++l;  // the sentinel 0xFFFF ends the scan
-        freq_[p] = freq_[l];
-        freq_[l] = static_cast<std::uint16_t>(k);
-        const int i = son_[p];
-        prnt_[i] = static_cast<std::int16_t>(l);
-        if (i < kTable) prnt_[i + 1] = static_cast<std::int16_t>(l);
-        const int j = son_[l];
-        son_[l] = static_cast<std::int16_t>(i);
-        prnt_[j] = static_cast<std::int16_t>(p);
-        if (j < kTable) prnt_[j + 1] = static_cast<std::int16_t>(p);
-        son_[p] = static_cast<std::int16_t>(j);
-        p = l;
-      }
-      p = prnt_[p];
-    } while (p != 0);
-  }
-
   int decodeSymbol() {
-    int node = son_[kRoot];
-    while (node < kTable) node = son_[node + static_cast<int>(getBit())];
-    const int s = node - kTable;
-    update(s);
+    int node = tree_.son(LzhTree::kRoot);
+    while (node < LzhTree::kTable) node = tree_.son(node + static_cast<int>(getBit()));
+    const int s = node - LzhTree::kTable;
+    tree_.update(s);
     return s;
   }
 
@@ -194,9 +125,7 @@ class LzhDecoder {
   unsigned bitBuf_ = 0;
   unsigned bitCount_ = 0;
   std::uint8_t window_[kWindow];
-  std::uint16_t freq_[kTable + 1] = {};  // freq_[kTable] is the sentinel 0xFFFF
-  std::int16_t son_[kTable] = {};
-  std::int16_t prnt_[kTable + kChars] = {};
+  LzhTree tree_;
 };
 
 }  // namespace
