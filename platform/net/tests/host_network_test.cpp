@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/net/tests/datagram_text.h"
+
 #include <set>
 #include <string>
 #include <vector>
@@ -10,17 +12,7 @@
 namespace platform {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes bytes(const std::string& s) {
-  return Bytes(s.begin(), s.end());
-}
-std::string text(const Datagram& d) {
-  return std::string(d.data.begin(), d.data.end());
-}
-Ipv4 ip(const char* s) {
-  return *parseIpv4(s);
-}
+using namespace platform::testing;
 
 class HostNetworkTest : public ::testing::Test {
  protected:

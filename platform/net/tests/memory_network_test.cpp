@@ -2,23 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/net/tests/datagram_text.h"
+
 #include <string>
 #include <vector>
 
 namespace platform {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes bytes(const std::string& s) {
-  return Bytes(s.begin(), s.end());
-}
-std::string text(const Datagram& d) {
-  return std::string(d.data.begin(), d.data.end());
-}
-Ipv4 ip(const char* s) {
-  return *parseIpv4(s);
-}
+using namespace platform::testing;
 
 TEST(Ipv4Text, ParsesStrictlyAndFormats) {
   EXPECT_EQ(parseIpv4("127.0.0.1"), 0x7F000001u);
